@@ -1,0 +1,4 @@
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(IMVEXA_MINGW_TRIPLE i686-w64-mingw32)
+set(IMVEXA_DEPS_ARCH win32)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)

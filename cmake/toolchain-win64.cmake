@@ -1,0 +1,4 @@
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(IMVEXA_MINGW_TRIPLE x86_64-w64-mingw32)
+set(IMVEXA_DEPS_ARCH win64)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)

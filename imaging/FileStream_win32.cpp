@@ -1,0 +1,58 @@
+// TFileStream over a Win32 file handle; paths are in the system code page.
+#include <windows.h>
+
+#include <algorithm>
+
+#include "RuntimeErrors.h"
+#include "Stream.h"
+
+namespace imvexa {
+
+struct TFileStream::Handle {
+    HANDLE file = INVALID_HANDLE_VALUE;
+};
+
+TFileStream::TFileStream(const std::string& path, FileMode mode) : handle_(std::make_unique<Handle>()) {
+    const bool reading = mode == FileMode::OpenRead;
+    handle_->file = CreateFileA(path.c_str(), reading ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE,
+                                reading ? FILE_SHARE_READ : 0, nullptr, reading ? OPEN_EXISTING : CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle_->file == INVALID_HANDLE_VALUE) throw EFOpenError("Cannot open file \"" + path + "\"");
+}
+
+TFileStream::~TFileStream() { CloseHandle(handle_->file); }
+
+std::size_t TFileStream::Read(void* buffer, std::size_t count) {
+    auto* out = static_cast<char*>(buffer);
+    std::size_t total = 0;
+    while (total < count) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - total, 1u << 30));
+        DWORD got = 0;
+        if (!ReadFile(handle_->file, out + total, chunk, &got, nullptr) || got == 0) break;
+        total += got;
+    }
+    return total;
+}
+
+std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
+    const auto* in = static_cast<const char*>(buffer);
+    std::size_t total = 0;
+    while (total < count) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - total, 1u << 30));
+        DWORD put = 0;
+        if (!WriteFile(handle_->file, in + total, chunk, &put, nullptr) || put == 0) break;
+        total += put;
+    }
+    return total;
+}
+
+std::int64_t TFileStream::Seek(std::int64_t offset, SeekOrigin origin) {
+    const DWORD method = origin == SeekOrigin::Begin ? FILE_BEGIN : origin == SeekOrigin::Current ? FILE_CURRENT : FILE_END;
+    LARGE_INTEGER distance;
+    distance.QuadPart = offset;
+    LARGE_INTEGER result;
+    if (!SetFilePointerEx(handle_->file, distance, &result, method)) return -1;
+    return result.QuadPart;
+}
+
+}  // namespace imvexa

@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Installs everything Imvexa needs on a Debian 12 machine: Debian's packages,
+# the Japanese locale, libjpeg-turbo and GoogleTest cross-built for both
+# Windows architectures, and a template Wine prefix for the Windows tests.
+# The cross-built libraries and the template live in a versioned folder
+# outside the clone, built once per machine; later runs only check them.
+set -euo pipefail
+
+DEPS_DIR=${IMVEXA_DEPS_DIR:-/opt/imvexa-deps/v1}
+here=$(cd "$(dirname "$0")" && pwd)
+jobs=$(nproc)
+
+packages=(
+  cmake g++ clang libclang-rt-14-dev dpkg-dev
+  mingw-w64 nasm wine wine64 xvfb x11-apps imagemagick
+  fonts-wine fonts-ipafont-gothic locales
+  zlib1g-dev libz-mingw-w64-dev libjpeg62-turbo-dev
+  libgtest-dev googletest libbenchmark-dev
+  python3-pil python3-numpy
+)
+
+as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+install_packages() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return
+  echo "== installing: ${missing[*]}"
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+install_locale() {
+  locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$' && return
+  echo "== generating the ja_JP.UTF-8 locale"
+  as_root localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+}
+
+# libjpeg-turbo from Debian's source package, static, SIMD on.
+build_libjpeg() {
+  local arch=$1 prefix=$DEPS_DIR/$1
+  [ -f "$prefix/.libjpeg-done" ] && return
+  echo "== building libjpeg-turbo for $arch"
+  local work=$DEPS_DIR/src
+  mkdir -p "$work"
+  if ! ls -d "$work"/libjpeg-turbo-*/ >/dev/null 2>&1; then
+    if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/; then
+      sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
+        | as_root tee /etc/apt/sources.list.d/debian-src.sources >/dev/null
+      as_root apt-get update -qq
+    fi
+    (cd "$work" && apt-get source --download-only libjpeg-turbo && dpkg-source -x libjpeg-turbo_*.dsc) >/dev/null 2>&1
+  fi
+  local src
+  src=$(ls -d "$work"/libjpeg-turbo-*/ | head -n 1)
+  cmake -S "$src" -B "$work/build-$arch" -DCMAKE_TOOLCHAIN_FILE="$here/../cmake/toolchain-$arch.cmake" \
+    -DIMVEXA_DEPS_DIR="$DEPS_DIR" -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release \
+    -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DREQUIRE_SIMD=ON >/dev/null
+  cmake --build "$work/build-$arch" -j"$jobs" >/dev/null
+  cmake --install "$work/build-$arch" >/dev/null
+  touch "$prefix/.libjpeg-done"
+}
+
+build_gtest() {
+  local arch=$1 prefix=$DEPS_DIR/$1
+  [ -f "$prefix/.gtest-done" ] && return
+  echo "== building GoogleTest for $arch"
+  cmake -S /usr/src/googletest -B "$DEPS_DIR/src/gtest-$arch" \
+    -DCMAKE_TOOLCHAIN_FILE="$here/../cmake/toolchain-$arch.cmake" -DIMVEXA_DEPS_DIR="$DEPS_DIR" \
+    -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release -Dgtest_disable_pthreads=OFF >/dev/null
+  cmake --build "$DEPS_DIR/src/gtest-$arch" -j"$jobs" >/dev/null
+  cmake --install "$DEPS_DIR/src/gtest-$arch" >/dev/null
+  touch "$prefix/.gtest-done"
+}
+
+install_packages
+install_locale
+as_root mkdir -p "$DEPS_DIR"
+as_root chown "$(id -u):$(id -g)" "$DEPS_DIR"
+for arch in win64 win32; do
+  build_libjpeg "$arch"
+  build_gtest "$arch"
+done
+"$here/wine-prefix.sh" template "$DEPS_DIR/wineprefix-template"
+echo "== dependencies ready in $DEPS_DIR"

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# wine-prefix.sh template DIR  makes the template prefix (once per machine).
+# wine-prefix.sh copy TEMPLATE DIR  gives a build tree its own copy (about a second).
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+
+make_template() {
+  local dir=$1
+  [ -f "$dir/.imvexa-ready" ] && return
+  echo "== making the Wine prefix template $dir"
+  rm -rf "$dir"
+  . "$here/wine-env.sh" "$dir"
+  wine64 wineboot --init </dev/null >/dev/null 2>&1
+  wineserver -w
+  cp /usr/share/wine/fonts/* "$dir/drive_c/windows/Fonts/"
+  local fonts='HKCU\Software\Wine\Fonts\Replacements'
+  for face in "ＭＳ Ｐゴシック" "MS PGothic"; do
+    wine64 reg add "$fonts" /v "$face" /d IPAPGothic /f >/dev/null 2>&1
+  done
+  for face in "MS Gothic" "ＭＳ ゴシック" "MS UI Gothic"; do
+    wine64 reg add "$fonts" /v "$face" /d IPAGothic /f >/dev/null 2>&1
+  done
+  # Without a window manager every window close would wait two seconds.
+  local x11='HKCU\Software\Wine\X11 Driver'
+  wine64 reg add "$x11" /v Managed /d N /f >/dev/null 2>&1
+  wine64 reg add "$x11" /v Decorated /d N /f >/dev/null 2>&1
+  wineserver -w
+  touch "$dir/.imvexa-ready"
+}
+
+copy_template() {
+  local template=$1 dir=$2
+  [ -f "$dir/.imvexa-ready" ] && return
+  [ -f "$template/.imvexa-ready" ] || { echo "no Wine prefix template at $template: run scripts/install-deps.sh" >&2; exit 1; }
+  rm -rf "$dir"
+  cp -a "$template" "$dir"
+}
+
+case "${1:-}" in
+  template) make_template "$2" ;;
+  copy) copy_template "$2" "$3" ;;
+  *) echo "usage: $0 template DIR | copy TEMPLATE DIR" >&2; exit 2 ;;
+esac

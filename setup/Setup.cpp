@@ -1,0 +1,6 @@
+#include "Setup.h"
+
+// Installation and removal arrive with the setup work; the exports exist now
+// so that the launcher binds to them by name.
+extern "C" void WINAPI Install() {}
+extern "C" void WINAPI Uninstall() {}
