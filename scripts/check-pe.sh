@@ -7,7 +7,7 @@ objdump=$1 dll=$2 exe=$3
 fail=0
 complain() { echo "FAIL: $*"; fail=1; }
 
-exports=$("$objdump" -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -oE '\] [^ ]+$' | cut -c3- | sort | tr '\n' ' ')
+exports=$("$objdump" -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | sed -nE 's/^\s*\[ *[0-9]+\] (\S+)$/\1/p' | sort | tr '\n' ' ')
 expected="CPlApplet DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer Install Uninstall "
 [ "$exports" = "$expected" ] || complain "exports of $dll are '$exports', expected '$expected'"
 
@@ -25,7 +25,7 @@ check_imports "$dll" "$system_dlls"
 check_imports "$exe" "$system_dlls|^vignar\.cpl$"
 
 # The names Setup.exe takes from Vignar.cpl.
-from_vignar=$("$objdump" -p "$exe" | awk '/DLL Name:/ {cur=tolower($3)} cur=="vignar.cpl" && NF>=3 && $1 ~ /^[0-9a-f]+$/ {print $3}' | sort | tr '\n' ' ')
+from_vignar=$("$objdump" -p "$exe" | awk '/DLL Name:/ {cur=tolower($3); next} /^\s*$/ {cur=""} cur=="vignar.cpl" && NF==3 && $1 ~ /^[0-9a-f]+$/ {print $3}' | sort | tr '\n' ' ')
 [ "$from_vignar" = "Install Uninstall " ] || complain "Setup.exe imports '$from_vignar' from Vignar.cpl, expected 'Install Uninstall '"
 
 [ $fail -eq 0 ] && echo "exports and imports are as expected"

@@ -11,7 +11,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 jobs=$(nproc)
 
 packages=(
-  cmake g++ clang libclang-rt-14-dev dpkg-dev
+  cmake ninja-build g++ clang libclang-rt-14-dev dpkg-dev
   mingw-w64 nasm wine wine64 xvfb x11-apps imagemagick
   fonts-wine fonts-ipafont-gothic locales
   zlib1g-dev libz-mingw-w64-dev libjpeg62-turbo-dev

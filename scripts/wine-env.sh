@@ -1,6 +1,6 @@
-# Sourced with the prefix as argument: a quiet, headless 64-bit Wine in that
+# Sourced after setting WINEPREFIX: a quiet, headless 64-bit Wine in that
 # prefix, with the Japanese locale (code page 932).
-export WINEPREFIX="$1"
+export WINEPREFIX
 export WINEARCH=win64
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=;mshtml="

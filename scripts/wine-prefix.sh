@@ -9,7 +9,8 @@ make_template() {
   [ -f "$dir/.imvexa-ready" ] && return
   echo "== making the Wine prefix template $dir"
   rm -rf "$dir"
-  . "$here/wine-env.sh" "$dir"
+  WINEPREFIX=$dir
+  . "$here/wine-env.sh"
   wine64 wineboot --init </dev/null >/dev/null 2>&1
   wineserver -w
   cp /usr/share/wine/fonts/* "$dir/drive_c/windows/Fonts/"
