@@ -1,0 +1,25 @@
+#pragma once
+// Upper bounds on the size of a picture. Every size that comes from a file or
+// a caller is checked against them before pixel memory is allocated, so a
+// hostile header can neither exhaust memory nor overflow the 32-bit size and
+// coordinate arithmetic of the pixel code.
+#include <cstdint>
+
+namespace imvexa {
+
+// Largest pixel block of one picture: 1 GiB in a 64-bit process, 256 MiB in a
+// 32-bit one, whose address space is shared with the host (Explorer).
+inline constexpr std::int64_t kMaxPixelBytes = sizeof(void*) >= 8 ? std::int64_t{1} << 30 : std::int64_t{1} << 28;
+
+// Largest width or height in pixels: keeps x + run length, 4 × x and the like
+// far inside 32 bits.
+inline constexpr std::int64_t kMaxPictureDimension = std::int64_t{1} << 24;
+
+// Whether a picture of width × height pixels (height > 0) with rows of stride
+// bytes stays inside both limits.
+inline bool WithinPixelLimits(std::int64_t width, std::int64_t height, std::int64_t stride) {
+    return width > 0 && height > 0 && width <= kMaxPictureDimension && height <= kMaxPictureDimension &&
+           stride * height <= kMaxPixelBytes;
+}
+
+}  // namespace imvexa
