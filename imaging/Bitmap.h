@@ -80,7 +80,10 @@ public:
 private:
     struct Surface;
 
-    void Rebuild(int width, int height, TPixelFormat format, std::vector<PaletteEntry> colors);
+    // Replaces the pixels by a new surface of the given size, format and
+    // colour table, painted with source's picture (source may be this bitmap).
+    void Rebuild(int width, int height, TPixelFormat format, std::vector<PaletteEntry> colors,
+                 const TBitmap& source);
 
     int width_ = 0;
     int height_ = 0;
