@@ -1,17 +1,24 @@
+// The COM server entries of Vignar.cpl.
 #include <windows.h>
 #include <objbase.h>
 
-// The COM server entries. The extractor class arrives with the extractor
-// work; until then no class is available and registration is not offered.
+#include "ClassFactory.h"
+#include "ServerCounts.h"
+
+using namespace imvexa;
+
 extern "C" {
 
-HRESULT WINAPI DllGetClassObject(REFCLSID, REFIID, void** object) {
-    if (object) *object = nullptr;
-    return CLASS_E_CLASSNOTAVAILABLE;
+HRESULT WINAPI DllGetClassObject(REFCLSID classId, REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (!IsEqualCLSID(classId, CLSID_ExtractImage)) return CLASS_E_CLASSNOTAVAILABLE;
+    return TClassFactory::Instance().QueryInterface(riid, object);
 }
 
-HRESULT WINAPI DllCanUnloadNow() { return S_OK; }
+HRESULT WINAPI DllCanUnloadNow() { return Counts().InUse() ? S_FALSE : S_OK; }
 
+// Self-registration arrives with the handler registration work.
 HRESULT WINAPI DllRegisterServer() { return E_NOTIMPL; }
 
 HRESULT WINAPI DllUnregisterServer() { return E_NOTIMPL; }

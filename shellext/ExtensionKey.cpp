@@ -1,0 +1,21 @@
+#include "ExtensionKey.h"
+
+namespace imvexa {
+
+std::string ExtensionKey(const std::string& path, bool (*isLeadByte)(unsigned char)) {
+    std::size_t last = std::string::npos;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const char c = path[i];
+        if (isLeadByte(static_cast<unsigned char>(c)) && i + 1 < path.size())
+            ++i;
+        else if (c == '.' || c == '\\' || c == ':')
+            last = i;
+    }
+    if (last == std::string::npos || path[last] != '.') return {};
+    std::string key = path.substr(last + 1);
+    for (char& c : key)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return key;
+}
+
+}  // namespace imvexa

@@ -1,0 +1,106 @@
+#include "ExtrImg.h"
+
+#include <new>
+
+#include "ClassFactory.h"
+#include "ExtensionKey.h"
+#include "ServerCounts.h"
+#include "Thumbnail.h"
+
+namespace imvexa {
+
+namespace {
+
+std::string ToAnsi(LPCOLESTR text) {
+    const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) return {};
+    std::string result(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, -1, result.data(), size, nullptr, nullptr);
+    result.resize(static_cast<std::size_t>(size - 1));
+    return result;
+}
+
+bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
+}  // namespace
+
+HRESULT TExtractImage::Create(IUnknown* outer, REFIID riid, void** object) {
+    auto* extractor = new (std::nothrow) TExtractImage(outer);
+    if (!extractor) return E_OUTOFMEMORY;
+    // Aggregated, the caller asked for IUnknown and gets the inner one.
+    const HRESULT result = extractor->inner_.QueryInterface(riid, object);
+    extractor->inner_.Release();
+    return result;
+}
+
+TExtractImage::TExtractImage(IUnknown* outer) : outer_(outer ? outer : &inner_) {
+    inner_.self = this;
+    ++Counts().objects;
+}
+
+TExtractImage::~TExtractImage() { --Counts().objects; }
+
+IUnknown* TExtractImage::InterfaceFor(REFIID riid) {
+    if (IsEqualIID(riid, IID_IUnknown)) return &inner_;
+    if (IsEqualIID(riid, IID_IPersistFile) || IsEqualIID(riid, IID_IPersist)) return static_cast<IPersistFile*>(this);
+    if (IsEqualIID(riid, IID_IExtractImage)) return static_cast<IExtractImage*>(this);
+    if (IsEqualIID(riid, IID_ISupportErrorInfo)) return static_cast<ISupportErrorInfo*>(this);
+    return nullptr;
+}
+
+STDMETHODIMP TExtractImage::InnerUnknown::QueryInterface(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    IUnknown* found = self->InterfaceFor(riid);
+    *object = found;
+    if (!found) return E_NOINTERFACE;
+    found->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) TExtractImage::InnerUnknown::AddRef() { return ++self->references_; }
+
+STDMETHODIMP_(ULONG) TExtractImage::InnerUnknown::Release() {
+    const ULONG left = --self->references_;
+    if (left == 0) delete self;
+    return left;
+}
+
+STDMETHODIMP TExtractImage::GetClassID(CLSID* classId) {
+    if (!classId) return E_POINTER;
+    *classId = CLSID_ExtractImage;
+    return S_OK;
+}
+
+STDMETHODIMP TExtractImage::IsDirty() { return E_NOTIMPL; }
+STDMETHODIMP TExtractImage::Save(LPCOLESTR, BOOL) { return E_NOTIMPL; }
+STDMETHODIMP TExtractImage::SaveCompleted(LPCOLESTR) { return E_NOTIMPL; }
+STDMETHODIMP TExtractImage::GetCurFile(LPOLESTR*) { return E_NOTIMPL; }
+
+STDMETHODIMP TExtractImage::Load(LPCOLESTR fileName, DWORD) {
+    try {
+        FPath = fileName ? ToAnsi(fileName) : std::string();
+        FExtension = ExtensionKey(FPath, IsAnsiLeadByte);
+        return FPath.empty() ? E_FAIL : S_OK;
+    } catch (...) {
+        return E_FAIL;
+    }
+}
+
+STDMETHODIMP TExtractImage::GetLocation(LPWSTR, DWORD, DWORD*, const SIZE*, DWORD, DWORD* flags) {
+    return flags && (*flags & IEIFLAG_ASYNC) ? E_PENDING : S_OK;
+}
+
+STDMETHODIMP TExtractImage::Extract(HBITMAP* thumbnail) {
+    if (!thumbnail) return E_POINTER;
+    *thumbnail = nullptr;
+    try {
+        *thumbnail = ExtractThumbnail(FPath, FExtension);
+        return *thumbnail ? S_OK : E_FAIL;
+    } catch (...) {
+        return E_FAIL;
+    }
+}
+
+STDMETHODIMP TExtractImage::InterfaceSupportsErrorInfo(REFIID riid) { return InterfaceFor(riid) ? S_OK : S_FALSE; }
+
+}  // namespace imvexa

@@ -1,0 +1,13 @@
+#pragma once
+// The choice of decoder by extension key.
+#include <string>
+
+#include "Bitmap.h"
+
+namespace imvexa {
+
+// Decodes the file into source. A key that no built-in decoder serves goes to
+// the plug-in host; when nothing reads the file, source stays empty.
+void DecodePicture(const std::string& path, const std::string& extension, TBitmap& source);
+
+}  // namespace imvexa

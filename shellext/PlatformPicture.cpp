@@ -1,0 +1,115 @@
+#include "PlatformPicture.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "IconDirectory.h"
+#include "MetafileHeader.h"
+#include "PixelLimits.h"
+#include "Stream.h"
+
+namespace imvexa {
+
+namespace {
+
+// Icons and metafiles are small; a larger file is not one of them.
+constexpr std::int64_t kMaxPictureFileBytes = std::int64_t{64} << 20;
+
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
+    TFileStream file(path, FileMode::OpenRead);
+    const std::int64_t size = file.Size();
+    if (size <= 0 || size > kMaxPictureFileBytes) throw EReadError("Picture file is empty or too large");
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    file.ReadBuffer(bytes.data(), bytes.size());
+    return bytes;
+}
+
+// The source becomes a width × height 24-bit picture of the window colour.
+HDC PrepareBackground(TBitmap& source, int width, int height) {
+    source.SetPixelFormat(TPixelFormat::Bit24);
+    source.SetSize(width, height);
+    HDC dc = source.Canvas();
+    const RECT all{0, 0, width, height};
+    FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
+    return dc;
+}
+
+template <typename Handle, typename Deleter>
+class Owned {
+public:
+    Owned(Handle handle, Deleter deleter) : handle_(handle), deleter_(deleter) {}
+    ~Owned() {
+        if (handle_) deleter_(handle_);
+    }
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    Handle get() const { return handle_; }
+
+private:
+    Handle handle_;
+    Deleter deleter_;
+};
+
+int DisplayBitsPerPixel() {
+    HDC screen = GetDC(nullptr);
+    const int bits = screen ? GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES) : 24;
+    if (screen) ReleaseDC(nullptr, screen);
+    return bits;
+}
+
+int ScreenPixelsPerInch() {
+    HDC screen = GetDC(nullptr);
+    const int perInch = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return perInch;
+}
+
+void LoadIconPicture(const std::vector<std::uint8_t>& file, TBitmap& source) {
+    const auto entries = ReadIconDirectory(file.data(), file.size());
+    const IconImageEntry& image = entries[ChooseIconImage(
+        entries, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), DisplayBitsPerPixel())];
+    Owned icon(CreateIconFromResourceEx(const_cast<BYTE*>(file.data() + image.offset), image.size, TRUE,
+                                        0x00030000, image.width, image.height, LR_DEFAULTCOLOR),
+               DestroyIcon);
+    if (!icon.get()) throw EIconError("Icon image cannot be read");
+    HDC dc = PrepareBackground(source, image.width, image.height);
+    DrawIconEx(dc, 0, 0, icon.get(), image.width, image.height, 0, nullptr, DI_NORMAL);
+}
+
+HENHMETAFILE EnhancedFromPlaceable(const std::vector<std::uint8_t>& file, const MetafileInfo& info) {
+    METAFILEPICT picture{};
+    picture.mm = MM_ANISOTROPIC;
+    picture.xExt = MulDiv(info.boxWidth, 2540, info.unitsPerInch);  // 0.01 mm
+    picture.yExt = MulDiv(info.boxHeight, 2540, info.unitsPerInch);
+    return SetWinMetaFileBits(static_cast<UINT>(file.size() - kPlaceableHeaderSize),
+                              file.data() + kPlaceableHeaderSize, nullptr, &picture);
+}
+
+void LoadMetafilePicture(const std::vector<std::uint8_t>& file, TBitmap& source) {
+    const MetafileInfo info = ReadMetafileHeader(file.data(), file.size(), ScreenPixelsPerInch());
+    if (!WithinPixelLimits(info.width, info.height, RowStride(info.width, 24)))
+        throw EMetafileError("Metafile picture is too large");
+    Owned metafile(info.kind == MetafileKind::Enhanced
+                       ? SetEnhMetaFileBits(static_cast<UINT>(file.size()), file.data())
+                       : EnhancedFromPlaceable(file, info),
+                   DeleteEnhMetaFile);
+    if (!metafile.get()) throw EMetafileError("Metafile cannot be read");
+    HDC dc = PrepareBackground(source, info.width, info.height);
+    const RECT bounds{0, 0, info.width, info.height};
+    PlayEnhMetaFile(dc, metafile.get(), &bounds);
+}
+
+}  // namespace
+
+void LoadPlatformPicture(const std::string& path, const std::string& extension, TBitmap& source) {
+    const std::vector<std::uint8_t> file = ReadWholeFile(path);
+    if (extension == "ICO")
+        LoadIconPicture(file, source);
+    else
+        LoadMetafilePicture(file, source);
+    GdiFlush();
+}
+
+}  // namespace imvexa

@@ -1,0 +1,13 @@
+#pragma once
+// Icons and metafiles, drawn by the platform onto a COLOR_WINDOW background.
+#include <string>
+
+#include "Bitmap.h"
+
+namespace imvexa {
+
+// extension is "ICO", "EMF" or "WMF"; source becomes a 24-bit picture of the
+// icon's or metafile's own size.
+void LoadPlatformPicture(const std::string& path, const std::string& extension, TBitmap& source);
+
+}  // namespace imvexa

@@ -1,0 +1,97 @@
+#include "Thumbnail.h"
+
+#include <shlwapi.h>
+
+#include "Bitmap.h"
+#include "PictureDecoders.h"
+#include "ThumbnailLayout.h"
+
+namespace imvexa {
+
+std::uint32_t LibraryVersion(const char* libraryName) {
+    HMODULE library = LoadLibraryA(libraryName);
+    if (!library) return 0;
+    std::uint32_t version = 0;
+    auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(reinterpret_cast<void*>(GetProcAddress(library, "DllGetVersion")));
+    if (getVersion) {
+        DLLVERSIONINFO info{};
+        info.cbSize = sizeof(info);
+        if (SUCCEEDED(getVersion(&info)))
+            version = (static_cast<std::uint32_t>(info.dwMajorVersion & 0xFFFF) << 16) | (info.dwMinorVersion & 0xFFFF);
+    }
+    FreeLibrary(library);
+    return version;
+}
+
+int EdgeSizeForShellVersion(std::uint32_t version) { return version < 0x00050000u ? 160 : 120; }
+
+namespace {
+
+bool FileExists(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    return true;
+}
+
+void FillWhite(TBitmap& bitmap) {
+    HDC dc = bitmap.Canvas();
+    PatBlt(dc, 0, 0, bitmap.Width(), bitmap.Height(), WHITENESS);
+}
+
+// The thumbnail takes the source's pixel format (and colour table), keeping its picture.
+void TakePixelFormat(TBitmap& thumbnail, const TBitmap& source) {
+    if (source.PixelFormat() == thumbnail.PixelFormat()) return;
+    thumbnail.SetColorTable(source.ColorTable());
+    thumbnail.SetPixelFormat(source.PixelFormat());
+}
+
+void DrawUnscaled(TBitmap& thumbnail, TBitmap& source, const Rect& target) {
+    TakePixelFormat(thumbnail, source);
+    if (source.Empty()) return;
+    BitBlt(thumbnail.Canvas(), target.left, target.top, source.Width(), source.Height(), source.Canvas(), 0, 0,
+           SRCCOPY);
+}
+
+// Speed mode: the platform's stretch of the whole source into the target.
+void DrawStretched(TBitmap& thumbnail, TBitmap& source, const Rect& target) {
+    TakePixelFormat(thumbnail, source);
+    HDC dc = thumbnail.Canvas();
+    const int depth = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
+    if (depth <= 8 && depth < source.BitsPerPixel()) {
+        SetStretchBltMode(dc, HALFTONE);
+        POINT origin;
+        GetBrushOrgEx(dc, &origin);
+        SetBrushOrgEx(dc, origin.x, origin.y, nullptr);
+    } else if (source.PixelFormat() != TPixelFormat::Bit1) {
+        SetStretchBltMode(dc, COLORONCOLOR);
+    }
+    StretchBlt(dc, target.left, target.top, target.right - target.left, target.bottom - target.top, source.Canvas(),
+               0, 0, source.Width(), source.Height(), SRCCOPY);
+}
+
+}  // namespace
+
+HBITMAP ExtractThumbnail(const std::string& path, const std::string& extension) {
+    if (!FileExists(path)) return nullptr;
+    const int edge = EdgeSizeForShellVersion(LibraryVersion("Shell32.dll"));
+
+    TBitmap thumbnail;
+    thumbnail.SetPixelFormat(TPixelFormat::Bit24);
+    thumbnail.SetSize(edge, edge);
+    FillWhite(thumbnail);
+    TBitmap source;
+
+    DecodePicture(path, extension, source);
+
+    const ThumbnailLayout layout = LayOutThumbnail(source.Width(), source.Height(), edge);
+    if (layout.scaled)
+        DrawStretched(thumbnail, source, layout.target);
+    else
+        DrawUnscaled(thumbnail, source, layout.target);
+    GdiFlush();
+    return thumbnail.ReleaseHandle();
+}
+
+}  // namespace imvexa

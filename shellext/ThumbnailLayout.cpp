@@ -1,0 +1,31 @@
+#include "ThumbnailLayout.h"
+
+#include <cmath>
+
+namespace imvexa {
+
+namespace {
+// Nearest integer, ties to the even one (the processor's default rounding).
+int RoundHalfEven(double value) { return static_cast<int>(std::nearbyint(value)); }
+}  // namespace
+
+ThumbnailLayout LayOutThumbnail(int width, int height, int edge) {
+    ThumbnailLayout layout;
+    if (width <= edge && height <= edge) {
+        const int left = (edge - width) / 2, top = (edge - height) / 2;
+        layout.target = {left, top, left + width, top + height};
+        return layout;
+    }
+    const double ratio = static_cast<double>(width) / height;
+    int scaledWidth = edge, scaledHeight = edge;
+    if (ratio > 1.0)
+        scaledHeight = RoundHalfEven(edge / ratio);
+    else
+        scaledWidth = RoundHalfEven(edge * ratio);
+    layout.scaled = true;
+    layout.target = {(edge - scaledWidth) / 2, (edge - scaledHeight) / 2, (edge + scaledWidth) / 2,
+                     (edge + scaledHeight) / 2};
+    return layout;
+}
+
+}  // namespace imvexa

@@ -1,0 +1,253 @@
+// The extractor as the shell drives it: class factory, IPersistFile,
+// IExtractImage, and the server's unload counting.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <objbase.h>
+#include <shobjidl.h>
+
+#include <atomic>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Bitmap.h"
+#include "ClassFactory.h"
+#include "Thumbnail.h"
+
+extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID, REFIID, void**);
+extern "C" HRESULT WINAPI DllCanUnloadNow();
+
+namespace imvexa {
+namespace {
+
+namespace fs = std::filesystem;
+
+template <typename T>
+struct Com {
+    T* p = nullptr;
+    ~Com() { reset(); }
+    void reset() {
+        if (p) p->Release();
+        p = nullptr;
+    }
+    void** out() { return reinterpret_cast<void**>(&p); }
+    T* operator->() const { return p; }
+};
+
+class ExtractorTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        folder_ = fs::temp_directory_path() / "imvexa-extractor-test";
+        fs::create_directories(folder_);
+    }
+    static void TearDownTestSuite() {
+        std::error_code ignored;
+        fs::remove_all(folder_, ignored);
+        CoUninitialize();
+    }
+
+    // A picture of width × height in the given format, saved as a BMP file.
+    static std::string WriteBitmap(const std::string& name, int width, int height, TPixelFormat format) {
+        TBitmap picture;
+        picture.SetPixelFormat(format);
+        picture.SetSize(width, height);
+        PatBlt(picture.Canvas(), 0, 0, width, height, BLACKNESS);
+        GdiFlush();
+        const std::string path = (folder_ / name).string();
+        picture.SaveToFile(path);
+        return path;
+    }
+
+    static std::string WriteFile(const std::string& name, const std::string& bytes) {
+        const std::string path = (folder_ / name).string();
+        TFileStream file(path, FileMode::Create);
+        file.WriteBuffer(bytes.data(), bytes.size());
+        return path;
+    }
+
+    static void CreateExtractor(Com<IPersistFile>& persist) {
+        Com<IClassFactory> factory;
+        ASSERT_EQ(DllGetClassObject(CLSID_ExtractImage, IID_IClassFactory, factory.out()), S_OK);
+        ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPersistFile, persist.out()), S_OK);
+    }
+
+    struct Result {
+        HRESULT hr = E_UNEXPECTED;
+        HBITMAP bitmap = nullptr;
+        DIBSECTION dib{};
+    };
+
+    static Result Extract(const std::string& path) {
+        Result result;
+        Com<IPersistFile> persist;
+        CreateExtractor(persist);
+        const std::wstring wide(path.begin(), path.end());
+        EXPECT_EQ(persist->Load(wide.c_str(), STGM_READ), S_OK);
+        Com<IExtractImage> extractor;
+        EXPECT_EQ(persist->QueryInterface(IID_IExtractImage, extractor.out()), S_OK);
+        result.hr = extractor->Extract(&result.bitmap);
+        if (result.bitmap) GetObjectW(result.bitmap, sizeof result.dib, &result.dib);
+        return result;
+    }
+
+    // The colour of the thumbnail at (x, y), top-down.
+    static COLORREF PixelAt(HBITMAP bitmap, int x, int y) {
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        const COLORREF color = GetPixel(dc, x, y);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        return color;
+    }
+
+    static inline fs::path folder_;
+};
+
+TEST_F(ExtractorTest, AnswersThePersistAndLocationCalls) {
+    Com<IPersistFile> persist;
+    CreateExtractor(persist);
+    CLSID classId{};
+    EXPECT_EQ(persist->GetClassID(&classId), S_OK);
+    EXPECT_TRUE(IsEqualCLSID(classId, CLSID_ExtractImage));
+    EXPECT_EQ(persist->IsDirty(), E_NOTIMPL);
+    EXPECT_EQ(persist->Save(L"x", TRUE), E_NOTIMPL);
+    EXPECT_EQ(persist->SaveCompleted(L"x"), E_NOTIMPL);
+    LPOLESTR current = reinterpret_cast<LPOLESTR>(0x1234);
+    EXPECT_EQ(persist->GetCurFile(&current), E_NOTIMPL);
+    EXPECT_EQ(current, reinterpret_cast<LPOLESTR>(0x1234));
+    EXPECT_EQ(persist->Load(L"", STGM_READ), E_FAIL);
+
+    Com<IExtractImage> extractor;
+    ASSERT_EQ(persist->QueryInterface(IID_IExtractImage, extractor.out()), S_OK);
+    wchar_t buffer[8] = L"keep";
+    DWORD priority = 7;
+    const SIZE size{96, 96};
+    DWORD flags = IEIFLAG_ASYNC | 0x40;
+    EXPECT_EQ(extractor->GetLocation(buffer, 8, &priority, &size, 32, &flags), E_PENDING);
+    EXPECT_EQ(flags, DWORD{IEIFLAG_ASYNC | 0x40});
+    EXPECT_EQ(priority, 7u);
+    EXPECT_STREQ(buffer, L"keep");
+    flags = 0;
+    EXPECT_EQ(extractor->GetLocation(buffer, 8, &priority, &size, 32, &flags), S_OK);
+
+    Com<ISupportErrorInfo> errors;
+    ASSERT_EQ(persist->QueryInterface(IID_ISupportErrorInfo, errors.out()), S_OK);
+    EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IID_IExtractImage), S_OK);
+    EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IID_IStream), S_FALSE);
+}
+
+TEST_F(ExtractorTest, FactoryRefusesWhatItCannotMake) {
+    Com<IClassFactory> factory;
+    const CLSID unknown = {0x12345678, 0, 0, {0, 0, 0, 0, 0, 0, 0, 1}};
+    void* object = reinterpret_cast<void*>(0x1);
+    EXPECT_EQ(DllGetClassObject(unknown, IID_IClassFactory, &object), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(object, nullptr);
+    ASSERT_EQ(DllGetClassObject(CLSID_ExtractImage, IID_IClassFactory, factory.out()), S_OK);
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IPersistFile, nullptr), E_POINTER);
+    IUnknown* outer = factory.p;  // any object can stand for an outer one here
+    EXPECT_EQ(factory->CreateInstance(outer, IID_IPersistFile, &object), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IStream, &object), E_NOINTERFACE);
+}
+
+TEST_F(ExtractorTest, CountsObjectsReferencesAndLocks) {
+    ASSERT_EQ(DllCanUnloadNow(), S_OK);
+    Com<IClassFactory> factory;
+    ASSERT_EQ(DllGetClassObject(CLSID_ExtractImage, IID_IClassFactory, factory.out()), S_OK);
+    EXPECT_EQ(DllCanUnloadNow(), S_FALSE);
+    Com<IPersistFile> persist;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPersistFile, persist.out()), S_OK);
+    EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+    factory.reset();
+    EXPECT_EQ(DllCanUnloadNow(), S_FALSE);  // the object and the lock remain
+    persist.reset();
+    EXPECT_EQ(DllCanUnloadNow(), S_FALSE);  // the lock remains
+    ASSERT_EQ(DllGetClassObject(CLSID_ExtractImage, IID_IClassFactory, factory.out()), S_OK);
+    EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+    factory.reset();
+    EXPECT_EQ(DllCanUnloadNow(), S_OK);
+}
+
+TEST_F(ExtractorTest, MissingAndUndecodableFilesFail) {
+    const Result missing = Extract((folder_ / "missing.bmp").string());
+    EXPECT_EQ(missing.hr, E_FAIL);
+    EXPECT_EQ(missing.bitmap, nullptr);
+    const Result broken = Extract(WriteFile("broken.bmp", "BM this is not a bitmap"));
+    EXPECT_EQ(broken.hr, E_FAIL);
+    EXPECT_EQ(broken.bitmap, nullptr);
+}
+
+TEST_F(ExtractorTest, UnknownTypesGiveABlankThumbnail) {
+    const Result result = Extract(WriteFile("unknown.xyz", "anything"));
+    ASSERT_EQ(result.hr, S_OK);
+    EXPECT_EQ(result.dib.dsBm.bmWidth, 120);
+    EXPECT_EQ(PixelAt(result.bitmap, 60, 60), RGB(255, 255, 255));
+    DeleteObject(result.bitmap);
+}
+
+TEST_F(ExtractorTest, CentresSmallPicturesInTheirOwnFormat) {
+    const Result result = Extract(WriteBitmap("small.bmp", 120, 80, TPixelFormat::Bit8));
+    ASSERT_EQ(result.hr, S_OK);
+    EXPECT_EQ(result.dib.dsBm.bmWidth, 120);
+    EXPECT_EQ(result.dib.dsBm.bmHeight, 120);
+    EXPECT_EQ(result.dib.dsBm.bmBitsPixel, 8);
+    EXPECT_EQ(PixelAt(result.bitmap, 60, 19), RGB(255, 255, 255));  // above the picture
+    EXPECT_EQ(PixelAt(result.bitmap, 60, 20), RGB(0, 0, 0));        // its first row
+    EXPECT_EQ(PixelAt(result.bitmap, 60, 99), RGB(0, 0, 0));
+    EXPECT_EQ(PixelAt(result.bitmap, 60, 100), RGB(255, 255, 255));
+    DeleteObject(result.bitmap);
+}
+
+TEST_F(ExtractorTest, StretchesLargePicturesIntoTheirRectangle) {
+    const Result result = Extract(WriteBitmap("tall.bmp", 100, 200, TPixelFormat::Bit24));
+    ASSERT_EQ(result.hr, S_OK);
+    EXPECT_EQ(result.dib.dsBm.bmBitsPixel, 24);
+    EXPECT_EQ(PixelAt(result.bitmap, 29, 60), RGB(255, 255, 255));  // R = (30, 0, 90, 120)
+    EXPECT_EQ(PixelAt(result.bitmap, 30, 60), RGB(0, 0, 0));
+    EXPECT_EQ(PixelAt(result.bitmap, 89, 60), RGB(0, 0, 0));
+    EXPECT_EQ(PixelAt(result.bitmap, 90, 60), RGB(255, 255, 255));
+    DeleteObject(result.bitmap);
+
+    const Result flat = Extract(WriteBitmap("flat.bmp", 1000, 4, TPixelFormat::Bit24));
+    ASSERT_EQ(flat.hr, S_OK);  // the height rounds to 0: a blank thumbnail
+    EXPECT_EQ(PixelAt(flat.bitmap, 60, 60), RGB(255, 255, 255));
+    DeleteObject(flat.bitmap);
+}
+
+TEST(EdgeSizeTest, FollowsTheShellLibraryVersion) {
+    EXPECT_EQ(EdgeSizeForShellVersion((4u << 16) | 72), 160);
+    EXPECT_EQ(EdgeSizeForShellVersion(5u << 16), 120);
+    EXPECT_EQ(EdgeSizeForShellVersion(6u << 16), 120);
+    EXPECT_EQ(EdgeSizeForShellVersion(LibraryVersion("kernel32.dll")), 160);  // no DllGetVersion
+    EXPECT_EQ(LibraryVersion("no-such-library.dll"), 0u);
+    EXPECT_GE(LibraryVersion("Shell32.dll"), 5u << 16);
+}
+
+// Explorer extracts on several threads at once.
+TEST_F(ExtractorTest, ManyThreadsExtractAtOnce) {
+    const std::vector<std::string> files = {
+        WriteBitmap("s1.bmp", 64, 48, TPixelFormat::Bit4), WriteBitmap("s2.bmp", 640, 480, TPixelFormat::Bit24),
+        WriteBitmap("s3.bmp", 300, 90, TPixelFormat::Bit8), WriteBitmap("s4.bmp", 33, 200, TPixelFormat::Bit1)};
+    const int gdiBefore = static_cast<int>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t) {
+        threads.emplace_back([&, t] {
+            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            for (int i = 0; i < 40; ++i) {
+                const Result result = Extract(files[static_cast<std::size_t>(t + i) % files.size()]);
+                if (result.hr != S_OK || !result.bitmap) ++failures;
+                if (result.bitmap) DeleteObject(result.bitmap);
+            }
+            CoUninitialize();
+        });
+    }
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_LE(static_cast<int>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)), gdiBefore + 2);
+    EXPECT_EQ(DllCanUnloadNow(), S_OK);  // every object was released
+}
+
+}  // namespace
+}  // namespace imvexa

@@ -1,0 +1,14 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+struct BitmapSummary {
+    int width = 0;
+    int height = 0;
+    int bitsPerPixel = 0;
+};
+
+// Writes the bitmap as a bottom-up BMP file in its own bit depth, with its
+// colour table at 8 bits or less. Throws std::runtime_error on failure.
+BitmapSummary WriteBitmapFile(HBITMAP bitmap, const std::wstring& path);
