@@ -1,0 +1,37 @@
+#pragma once
+// Helpers shared by the imaging tests.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "BmpBuilder.h"
+#include "Stream.h"
+#include "ZdDIB/ZdDIB.h"
+
+namespace imvexa::test {
+
+// Runs action and checks that it raises Error with exactly this message.
+template <class Error, class Action>
+void ExpectError(Action&& action, const std::string& message) {
+    try {
+        action();
+        ADD_FAILURE() << "no exception; expected \"" << message << "\"";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.what(), message);
+    }
+}
+
+inline void Load(TZdDIB& image, const Bytes& file) {
+    TMemoryStream stream(file);
+    image.LoadFromStream(stream);
+}
+
+// The bytes of memory row r of an image's pixel block.
+inline Bytes MemoryRow(const TZdDIB& image, int r, std::size_t count) {
+    const TZdDIBInfo& info = image.InternalDIB().Info;
+    const std::uint8_t* row = info.Bits + r * DIBStride(info.Header);
+    return Bytes(row, row + count);
+}
+
+}  // namespace imvexa::test
