@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <array>
+#include <cstring>
 
 #include "RuntimeErrors.h"
 #include "ZdDIBPlatform.h"
@@ -96,6 +97,11 @@ void ReadBitmapPixels(const TBitmap& bitmap, TZdDIBInfo& info) {
 void DrawPixelsIntoBitmap(const TZdDIBInfo& info, TBitmap& bitmap) {
     const int width = info.Header.biWidth;
     const int height = info.Header.biHeight < 0 ? -info.Header.biHeight : info.Header.biHeight;
+    // GDI leaves the pixels that RLE codes skip as they were; they become
+    // index 0, as in the library's own expansion.
+    if (info.Header.biCompression != kBiRgb)
+        for (int y = 0; y < bitmap.Height(); ++y)
+            std::memset(bitmap.ScanLine(y), 0, static_cast<std::size_t>(bitmap.Stride()));
     StretchDIBits(bitmap.Canvas(), 0, 0, width, height, 0, 0, width, height, info.Bits,
                   static_cast<const BITMAPINFO*>(info.BitmapInfo()), DIB_RGB_COLORS, SRCCOPY);
     GdiFlush();
