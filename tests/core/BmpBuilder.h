@@ -18,15 +18,15 @@ inline Bytes PackRows(int width, int bits, const std::vector<std::vector<std::ui
     const std::size_t stride = (static_cast<std::size_t>(width) * bits + 31) / 32 * 4;
     Bytes out;
     for (const auto& row : rows) {
-        Bytes line(stride, 0);
-        for (std::size_t x = 0; x < row.size(); ++x) {
-            const std::uint32_t v = row[x];
-            if (bits < 8) {
-                const std::size_t bit = x * bits;
-                line[bit / 8] |= static_cast<std::uint8_t>(v << (8 - bits - bit % 8));
-            } else {
-                for (int b = 0; b < bits / 8; ++b) line[x * (bits / 8) + b] = static_cast<std::uint8_t>(v >> (8 * b));
-            }
+        Bytes line;
+        if (bits < 8) {
+            line.resize(stride);
+            for (std::size_t x = 0; x < row.size(); ++x)
+                line[x * bits / 8] |= static_cast<std::uint8_t>(row[x] << (8 - bits - x * bits % 8));
+        } else {
+            for (const std::uint32_t v : row)
+                for (int b = 0; b < bits / 8; ++b) line.push_back(static_cast<std::uint8_t>(v >> (8 * b)));
+            line.resize(stride);
         }
         out.insert(out.end(), line.begin(), line.end());
     }
