@@ -105,13 +105,23 @@ void CheckPictureSize(const BitmapInfoHeader& header) {
         throw EZdDIBInvalidDIB("TZdInternalDIB.LoadFromStream: Picture Is Too Large");
 }
 
+std::int64_t BytesLeft(TStream& stream) {
+    return stream.Size() - stream.Position();
+}
+
+// Pixel rows are checked against the stream before their memory is taken, so
+// a short hostile file cannot make the reader claim a large block.
+void RequireRowBytes(TStream& stream, std::int64_t size) {
+    if (BytesLeft(stream) < size) throw EZdDIBInvalidDIB("TZdInternalDIB.LoadFromStream: Pixel Data Is Too Short");
+}
+
 // Uncompressed 1-, 4-, 8- and 24-bit rows, read straight into the final block.
 // Bytes after the last row are ignored.
 void ReadPlainRows(TStream& stream, TZdDIBInfo& info, bool useMapping) {
-    PixelBlock block(DIBStride(info.Header) * std::abs(std::int64_t{info.Header.biHeight}), useMapping);
-    const auto size = static_cast<std::size_t>(block.Size());
-    if (stream.Read(block.Bits(), size) != size)
-        throw EZdDIBInvalidDIB("TZdInternalDIB.LoadFromStream: Pixel Data Is Too Short");
+    const std::int64_t size = DIBStride(info.Header) * std::abs(std::int64_t{info.Header.biHeight});
+    RequireRowBytes(stream, size);
+    PixelBlock block(size, useMapping);
+    stream.ReadBuffer(block.Bits(), static_cast<std::size_t>(size));
     block.HandTo(info);
 }
 
@@ -119,8 +129,7 @@ void ReadPlainRows(TStream& stream, TZdDIBInfo& info, bool useMapping) {
 // must all be present in the stream.
 void ReadEncodedData(TStream& stream, const BitmapFileHeader& file, TZdDIBInfo& info, bool useMapping) {
     const std::int64_t size = std::int64_t{file.bfSize} - std::int64_t{file.bfOffBits};
-    const std::int64_t available = stream.Size() - stream.Position();
-    if (size <= 0 || size > available || size > kMaxPixelBytes)
+    if (size <= 0 || size > BytesLeft(stream) || size > kMaxPixelBytes)
         throw EZdDIBInvalidDIB("TZdInternalDIB.LoadFromStream: Invalid Size of Compressed Data");
     PixelBlock block(size, useMapping);
     stream.ReadBuffer(block.Bits(), static_cast<std::size_t>(size));
@@ -172,12 +181,13 @@ void ReadBitFieldPixels(TStream& stream, const BitFieldMasks& masks, TZdDIBInfo&
     const std::int64_t width = header.biWidth;
     const std::int64_t rows = std::abs(std::int64_t{header.biHeight});
     const std::int64_t targetStride = RowStride(header.biWidth, 24);
-    std::vector<std::uint8_t> sourceRow(static_cast<std::size_t>(RowStride(header.biWidth, header.biBitCount)));
+    const std::int64_t sourceStride = RowStride(header.biWidth, header.biBitCount);
+    RequireRowBytes(stream, sourceStride * rows);
+    std::vector<std::uint8_t> sourceRow(static_cast<std::size_t>(sourceStride));
     PixelBlock block(targetStride * rows, useMapping);
 
     for (std::int64_t y = 0; y < rows; ++y) {
-        if (stream.Read(sourceRow.data(), sourceRow.size()) != sourceRow.size())
-            throw EZdDIBInvalidDIB("TZdInternalDIB.LoadFromStream: Pixel Data Is Too Short");
+        stream.ReadBuffer(sourceRow.data(), sourceRow.size());
         std::uint8_t* target = block.Bits() + y * targetStride;
         for (std::int64_t x = 0; x < width; ++x) {
             const std::uint8_t* source = sourceRow.data() + x * bytesPerPixel;

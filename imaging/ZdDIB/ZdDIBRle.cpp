@@ -311,7 +311,7 @@ TZdDIBInfo CompressRle(const TZdDIBInfo& source, bool useMapping, const RleCompr
         throw EZdDIBBadDIBType(codes.wrongFormat);
     const std::int64_t height = std::abs(std::int64_t{header.biHeight});
     const std::int64_t stride = DIBStride(header);
-    ZDDIB_ASSERT(stride * height <= source.BitsSize, "CompressRle: Pixel Block Smaller Than Its Rows");
+    ZDDIB_ASSERT(stride * height <= source.BitsSize, "RLE compression: Pixel Block Smaller Than Its Rows");
     const std::int64_t rowBytes = codes.bitCount == 8 ? header.biWidth : (header.biWidth + 1) / 2;
 
     RleWriter writer(stride * height, codes.failed);
