@@ -1,0 +1,61 @@
+// Icons and metafiles through the extractor, from the generated sample files.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "Thumbnail.h"
+
+namespace imvexa {
+namespace {
+
+struct Thumbnail {
+    explicit Thumbnail(const std::string& name)
+        : bitmap(ExtractThumbnail(std::string(IMVEXA_SAMPLES_DIR) + "\\" + name, name.substr(name.size() - 3))) {}
+    ~Thumbnail() {
+        if (bitmap) DeleteObject(bitmap);
+    }
+    COLORREF At(int x, int y) const {
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        const COLORREF color = GetPixel(dc, x, y);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        return color;
+    }
+    HBITMAP bitmap;
+};
+
+const COLORREF kWhite = RGB(255, 255, 255);
+
+TEST(PlatformPictureTest, IconsAreDrawnAtTheLargeIconSizeOverTheWindowColour) {
+    const Thumbnail thumbnail("ICON.ICO");
+    ASSERT_NE(thumbnail.bitmap, nullptr);
+    // The 32 × 32 image sits centred at (44, 44); its 2-pixel transparent
+    // border shows the window colour, its inside the picture.
+    EXPECT_EQ(thumbnail.At(43, 60), kWhite);
+    EXPECT_EQ(thumbnail.At(44, 60), GetSysColor(COLOR_WINDOW));
+    EXPECT_NE(thumbnail.At(47, 50), kWhite);
+    EXPECT_EQ(thumbnail.At(76, 60), kWhite);
+}
+
+TEST(PlatformPictureTest, EnhancedMetafilesTakeTheirFrameSize) {
+    // A 200 × 120 picture scaled into (0, 24, 120, 96), filled with a rectangle.
+    const Thumbnail thumbnail("METAFILE.EMF");
+    ASSERT_NE(thumbnail.bitmap, nullptr);
+    EXPECT_EQ(thumbnail.At(60, 20), kWhite);
+    EXPECT_NE(thumbnail.At(100, 80), kWhite);
+    EXPECT_EQ(thumbnail.At(60, 100), kWhite);
+}
+
+TEST(PlatformPictureTest, PlaceableMetafilesTakeTheirBoxSize) {
+    // 900 × 600 units at 1440 per inch: 60 × 40 pixels, centred at (30, 40).
+    const Thumbnail thumbnail("PLACEABLE.WMF");
+    ASSERT_NE(thumbnail.bitmap, nullptr);
+    EXPECT_EQ(thumbnail.At(29, 60), kWhite);
+    EXPECT_NE(thumbnail.At(50, 60), kWhite);
+    EXPECT_EQ(thumbnail.At(60, 81), kWhite);
+}
+
+}  // namespace
+}  // namespace imvexa
