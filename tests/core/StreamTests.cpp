@@ -1,6 +1,4 @@
-// Memory and file streams.
-#include <filesystem>
-
+// Memory streams (file streams are exercised by the BMP file tests).
 #include "TestSupport.h"
 
 namespace imvexa::test {
@@ -22,32 +20,6 @@ TEST(Stream, MemoryStreamReadsWritesAndSeeks) {
     stream.Seek(0, SeekOrigin::Begin);
     ExpectError<EReadError>([&] { stream.ReadBuffer(buffer, 7); }, "Stream read error");
     EXPECT_THROW(stream.Seek(-1, SeekOrigin::Begin), EReadError);
-}
-
-TEST(Stream, BorrowedMemoryIsReadOnly) {
-    const std::uint8_t data[] = {1, 2, 3};
-    TBorrowedMemoryStream stream(data, sizeof data);
-    std::uint8_t out[2];
-    stream.Seek(1, SeekOrigin::Current);
-    stream.ReadBuffer(out, 2);
-    EXPECT_EQ(out[1], 3);
-    ExpectError<EWriteError>([&] { stream.WriteBuffer(out, 1); }, "Stream write error");
-}
-
-TEST(Stream, FileStreamWritesAndReadsBack) {
-    const std::string path = (std::filesystem::temp_directory_path() / "imvexa_stream_test.bin").string();
-    {
-        TFileStream file(path, FileMode::Create);
-        file.WriteBuffer("hello", 5);
-    }
-    {
-        TFileStream file(path, FileMode::OpenRead);
-        EXPECT_EQ(file.Size(), 5);
-        char text[5];
-        file.Seek(1, SeekOrigin::Begin);
-        EXPECT_EQ(file.Read(text, 5), 4u);
-    }
-    std::filesystem::remove(path);
 }
 
 }  // namespace

@@ -279,14 +279,5 @@ TEST(ZdDIB, ProgressReportsFrameTheWork) {
     EXPECT_EQ(events.back().first, ProgressStage::Ending);
 }
 
-TEST(ZdDIB, HeapStoragesStayHeapStorages) {
-    TZdInternalDIB storage(false);
-    storage.CreateDIB(3, 2, 0, 24);
-    EXPECT_EQ(storage.Info.MapHandle, nullptr);
-    EXPECT_EQ(storage.Info.BitsSize, 24);
-    EXPECT_EQ(storage.Copy()->Info.MapHandle, nullptr);
-    EXPECT_FALSE(storage.Copy()->UseFMO);
-}
-
 }  // namespace
 }  // namespace imvexa::test
