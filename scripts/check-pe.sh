@@ -3,6 +3,7 @@
 # undecorated entries, Setup.exe imports Install and Uninstall by name from
 # it, and both import nothing but system DLLs (runtimes are linked in).
 set -uo pipefail
+export LC_ALL=C  # objdump speaks the locale's language otherwise
 objdump=$1 dll=$2 exe=$3
 fail=0
 complain() { echo "FAIL: $*"; fail=1; }
