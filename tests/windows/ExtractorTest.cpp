@@ -39,7 +39,8 @@ class ExtractorTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        folder_ = fs::temp_directory_path() / "imvexa-extractor-test";
+        // One folder per process: CTest runs the tests of this program in parallel.
+        folder_ = fs::temp_directory_path() / ("imvexa-extractor-test-" + std::to_string(GetCurrentProcessId()));
         fs::create_directories(folder_);
     }
     static void TearDownTestSuite() {
@@ -151,6 +152,40 @@ TEST_F(ExtractorTest, FactoryRefusesWhatItCannotMake) {
     EXPECT_EQ(factory->CreateInstance(nullptr, IID_IStream, &object), E_NOINTERFACE);
 }
 
+// A minimal outer object that aggregates an extractor and counts its own references.
+class Outer final : public IUnknown {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+        if (IsEqualIID(riid, IID_IUnknown)) {
+            *object = this;
+            AddRef();
+            return S_OK;
+        }
+        return inner->QueryInterface(riid, object);
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++references; }
+    STDMETHODIMP_(ULONG) Release() override { return --references; }
+    IUnknown* inner = nullptr;
+    ULONG references = 1;
+};
+
+TEST_F(ExtractorTest, AggregatedObjectsDelegateToTheirOuterObject) {
+    Com<IClassFactory> factory;
+    ASSERT_EQ(DllGetClassObject(CLSID_ExtractImage, IID_IClassFactory, factory.out()), S_OK);
+    Outer outer;
+    ASSERT_EQ(factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&outer.inner)), S_OK);
+    IExtractImage* extractor = nullptr;
+    ASSERT_EQ(outer.QueryInterface(IID_IExtractImage, reinterpret_cast<void**>(&extractor)), S_OK);
+    EXPECT_EQ(outer.references, 2u);  // the interface's AddRef reached the outer object
+    IUnknown* back = nullptr;
+    ASSERT_EQ(extractor->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&back)), S_OK);
+    EXPECT_EQ(back, static_cast<IUnknown*>(&outer));  // identity is the outer object's
+    back->Release();
+    extractor->Release();
+    EXPECT_EQ(outer.references, 1u);
+    EXPECT_EQ(outer.inner->Release(), 0u);  // the inner unknown owns the object
+}
+
 TEST_F(ExtractorTest, CountsObjectsReferencesAndLocks) {
     ASSERT_EQ(DllCanUnloadNow(), S_OK);
     Com<IClassFactory> factory;
@@ -176,6 +211,26 @@ TEST_F(ExtractorTest, MissingAndUndecodableFilesFail) {
     const Result broken = Extract(WriteFile("broken.bmp", "BM this is not a bitmap"));
     EXPECT_EQ(broken.hr, E_FAIL);
     EXPECT_EQ(broken.bitmap, nullptr);
+}
+
+TEST_F(ExtractorTest, ReadsPathsInTheJapaneseCodePage) {
+    ASSERT_EQ(GetACP(), 932u);
+    // The folder name's second byte is a backslash in Shift_JIS (0x83 0x5C).
+    const std::wstring folder = folder_.wstring() + L"\\\u30BD\u8868";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    const std::string picture = WriteBitmap("japanese.bmp", 20, 10, TPixelFormat::Bit24);
+    const std::wstring target = folder + L"\\\u753B\u50CF.bmp";
+    ASSERT_TRUE(CopyFileW(std::wstring(picture.begin(), picture.end()).c_str(), target.c_str(), FALSE));
+
+    Com<IPersistFile> persist;
+    CreateExtractor(persist);
+    ASSERT_EQ(persist->Load(target.c_str(), STGM_READ), S_OK);
+    Com<IExtractImage> extractor;
+    ASSERT_EQ(persist->QueryInterface(IID_IExtractImage, extractor.out()), S_OK);
+    HBITMAP bitmap = nullptr;
+    EXPECT_EQ(extractor->Extract(&bitmap), S_OK);
+    EXPECT_NE(bitmap, nullptr);
+    if (bitmap) DeleteObject(bitmap);
 }
 
 TEST_F(ExtractorTest, UnknownTypesGiveABlankThumbnail) {
