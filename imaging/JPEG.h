@@ -1,0 +1,129 @@
+#pragma once
+// TJPEGImage, the JPEG graphic: it holds a file's compressed bytes and, on
+// first demand, decodes them through libjpeg into a platform bitmap (24 bits
+// per pixel in blue-green-red order, or 8 bits with a palette chosen by the
+// library's colour quantization).
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "Bitmap.h"
+#include "Graphic.h"
+#include "RuntimeErrors.h"
+
+namespace imvexa {
+
+struct JPEGSize;
+
+// A failure of the library ("JPEG エラー #n" with the library's message code
+// n) or a picture too large to decode.
+class EJPEG : public EInvalidGraphic {
+public:
+    using EInvalidGraphic::EInvalidGraphic;
+
+    static EJPEG FromLibraryCode(int code);
+};
+
+// An operation that a graphic class does not allow.
+class EInvalidGraphicOperation : public Exception {
+public:
+    using Exception::Exception;
+};
+
+enum class TJPEGPixelFormat { Bit24, Bit8 };
+enum class TJPEGPerformance { BestQuality, BestSpeed };
+// Output scale 1/2^n.
+enum class TJPEGScale { FullSize, Half, Quarter, Eighth };
+
+// The pixel format new graphics start with. 24-bit until module start on
+// Windows sets the display's: SetDefaultJPEGPixelFormat(
+// JPEGPixelFormatForDisplay(GetDeviceCaps(dc, BITSPIXEL), GetDeviceCaps(dc, PLANES))).
+TJPEGPixelFormat DefaultJPEGPixelFormat();
+void SetDefaultJPEGPixelFormat(TJPEGPixelFormat format);
+// 8-bit for a display of at most 8 bits per pixel over all planes, else 24-bit.
+TJPEGPixelFormat JPEGPixelFormatForDisplay(int bitsPerPixel, int planes);
+
+struct TJPEGSettings {
+    int CompressionQuality = 90;  // used only when encoding
+    bool Grayscale = false;       // grey output (8 bits, 236 grey levels)
+    TJPEGPerformance Performance = TJPEGPerformance::BestQuality;
+    // 8-bit quantizes the colours to 236; greyscale files always give 8 bits.
+    TJPEGPixelFormat PixelFormat = DefaultJPEGPixelFormat();
+    // Files of several scans are shown pass by pass while decoding.
+    bool ProgressiveDisplay = false;
+    // Whether the file has several scans; set when a file is loaded.
+    bool ProgressiveEncoding = false;
+    TJPEGScale Scale = TJPEGScale::FullSize;
+    bool Smoothing = true;  // block smoothing of progressive files
+};
+
+// A file's compressed bytes and what its header says. Never changed once
+// made: graphics assigned from one another share one, and loading makes a new
+// one rather than writing into the shared one.
+struct TJPEGData {
+    std::vector<std::uint8_t> Bytes;
+    int Width = 0;
+    int Height = 0;
+    bool Grayscale = false;  // the file's colour space is greyscale
+};
+
+class TJPEGImage : public TGraphic {
+public:
+    // The picture loader's registration: these extensions, this description
+    // (Shift_JIS bytes of "JPEG イメージファイル").
+    static constexpr const char* kFileExtensions[] = {"jpeg", "jpg"};
+    static constexpr const char* kDescription =
+        "JPEG \x83\x43\x83\x81\x81\x5B\x83\x57\x83\x74\x83\x40\x83\x43\x83\x8B";
+
+    // Empty, with the default settings.
+    TJPEGImage();
+    ~TJPEGImage() override;
+
+    const char* ClassName() const override { return "TJPEGImage"; }
+
+    // The decoded picture's size, else the size the settings' scale gives the
+    // file's picture; 0 when empty.
+    int Width() const override;
+    int Height() const override;
+    // Refused with EInvalidGraphicOperation.
+    void SetWidth(int value) override;
+    void SetHeight(int value) override;
+    bool Empty() const override { return data_->Bytes.empty(); }
+
+    // A palette given with SetPalette, else the decoded picture's (if any).
+    PaletteHandle Palette() override;
+    // Takes ownership of the palette.
+    void SetPalette(PaletteHandle palette) override;
+
+    // Reads every byte from the stream's position to its end and, unless
+    // there were none, parses the header (EJPEG when it is not a JPEG image
+    // header); on failure the graphic is unchanged.
+    void LoadFromStream(TStream& stream) override;
+    // Writes the compressed bytes unchanged.
+    void SaveToStream(TStream& stream) override;
+
+    // From a TJPEGImage: shares its data and takes its settings and decoded
+    // picture. Anything else: the base's behaviour.
+    void Assign(const TGraphic* source) override;
+    // Into a TBitmap: decodes if not done yet (EJPEG on failure), then the
+    // bitmap becomes a copy of the picture. Into a TJPEGImage: Assign.
+    void AssignTo(TGraphic& destination) const override;
+
+    const TJPEGSettings& Settings() const { return settings_; }
+    // A change that alters decoding discards the decoded picture.
+    void SetSettings(const TJPEGSettings& settings);
+
+    std::shared_ptr<const TJPEGData> Data() const { return data_; }
+
+private:
+    TBitmap& DecodedBitmap();
+    // The size of the picture decoding would give.
+    JPEGSize OutputSize() const;
+
+    std::shared_ptr<const TJPEGData> data_;
+    TJPEGSettings settings_;
+    std::unique_ptr<TBitmap> bitmap_;
+    PaletteHandle palette_ = nullptr;
+};
+
+}  // namespace imvexa
