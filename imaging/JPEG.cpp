@@ -1,8 +1,9 @@
 #include "JPEG.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
-#include <tuple>
 
 #include "JPEGDecode.h"
 
@@ -19,22 +20,14 @@ constexpr const char* kCannotResize =
     "JPEG \x83\x43\x83\x81\x81\x5B\x83\x57\x82\xCC\x83\x54\x83\x43\x83\x59\x82\xCD\x95\xCF\x8D\x58\x82\xC5\x82\xAB"
     "\x82\xDC\x82\xB9\x82\xF1";
 
-bool SameDecoding(const TJPEGSettings& a, const TJPEGSettings& b) {
-    return std::tie(a.Grayscale, a.Performance, a.PixelFormat, a.ProgressiveDisplay, a.Scale, a.Smoothing) ==
-           std::tie(b.Grayscale, b.Performance, b.PixelFormat, b.ProgressiveDisplay, b.Scale, b.Smoothing);
-}
-
+// Every byte from the stream's position on: as many as the stream tells,
+// then whatever more it gives.
 std::vector<std::uint8_t> ReadToEnd(TStream& stream) {
-    constexpr std::size_t kBlock = 1 << 16;
-    std::vector<std::uint8_t> bytes;
-    std::size_t filled = 0;
-    for (;;) {
-        bytes.resize(filled + kBlock);
-        const std::size_t read = stream.Read(bytes.data() + filled, kBlock);
-        filled += read;
-        if (read == 0) break;
-    }
-    bytes.resize(filled);
+    const std::int64_t told = std::clamp<std::int64_t>(stream.Size() - stream.Position(), 0, PTRDIFF_MAX);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(told));
+    bytes.resize(stream.Read(bytes.data(), bytes.size()));
+    std::uint8_t block[4096];
+    while (const std::size_t read = stream.Read(block, sizeof block)) bytes.insert(bytes.end(), block, block + read);
     return bytes;
 }
 
@@ -71,11 +64,11 @@ JPEGSize TJPEGImage::OutputSize() const {
 }
 
 int TJPEGImage::Width() const {
-    return bitmap_ ? bitmap_->Width() : OutputSize().width;
+    return OutputSize().width;
 }
 
 int TJPEGImage::Height() const {
-    return bitmap_ ? bitmap_->Height() : OutputSize().height;
+    return OutputSize().height;
 }
 
 void TJPEGImage::SetWidth(int) {
@@ -84,11 +77,6 @@ void TJPEGImage::SetWidth(int) {
 
 void TJPEGImage::SetHeight(int) {
     throw EInvalidGraphicOperation(kCannotResize);
-}
-
-PaletteHandle TJPEGImage::Palette() {
-    if (palette_ != nullptr || !bitmap_) return palette_;
-    return bitmap_->Palette();
 }
 
 void TJPEGImage::SetPalette(PaletteHandle palette) {
@@ -108,7 +96,6 @@ void TJPEGImage::LoadFromStream(TStream& stream) {
     data->Grayscale = header.grayscale;
     data_ = std::move(data);
     settings_.ProgressiveEncoding = header.multipleScans;
-    bitmap_.reset();
     Changed();
 }
 
@@ -123,21 +110,14 @@ void TJPEGImage::Assign(const TGraphic* source) {
         return;
     }
     if (jpeg == this) return;
-    std::unique_ptr<TBitmap> bitmap;
-    if (jpeg->bitmap_) {
-        bitmap = std::make_unique<TBitmap>();
-        bitmap->Assign(jpeg->bitmap_.get());
-    }
     data_ = jpeg->data_;
     settings_ = jpeg->settings_;
-    bitmap_ = std::move(bitmap);
     Changed();
 }
 
 void TJPEGImage::AssignTo(TGraphic& destination) const {
     if (auto* bitmap = dynamic_cast<TBitmap*>(&destination)) {
-        // Decoding on first demand fills a cache; the graphic's picture stays the same.
-        bitmap->Assign(&const_cast<TJPEGImage*>(this)->DecodedBitmap());
+        DecodeInto(*bitmap);
     } else if (dynamic_cast<TJPEGImage*>(&destination) != nullptr) {
         destination.Assign(this);
     } else {
@@ -146,22 +126,19 @@ void TJPEGImage::AssignTo(TGraphic& destination) const {
 }
 
 void TJPEGImage::SetSettings(const TJPEGSettings& settings) {
-    const bool decodingChanges = !SameDecoding(settings_, settings);
     settings_ = settings;
-    if (!decodingChanges) return;
-    bitmap_.reset();
     Changed();
 }
 
-TBitmap& TJPEGImage::DecodedBitmap() {
-    if (!bitmap_) {
-        // Held here, so a progress handler that loads another file cannot free the bytes being decoded.
-        const std::shared_ptr<const TJPEGData> data = data_;
-        bitmap_ = DecodeJPEG(data->Bytes, settings_, [this](ProgressStage stage, int percent) {
-            Progress(stage, percent, false, Rect{}, std::string());
-        });
-    }
-    return *bitmap_;
+void TJPEGImage::DecodeInto(TBitmap& bitmap) const {
+    // Held here, so that a progress listener that loads another file cannot
+    // free the bytes being decoded.
+    const std::shared_ptr<const TJPEGData> data = data_;
+    // Telling listeners about progress does not change the graphic.
+    auto* self = const_cast<TJPEGImage*>(this);
+    DecodeJPEG(data->Bytes, settings_, bitmap, [self](ProgressStage stage, int percent) {
+        self->Progress(stage, percent, false, Rect{}, std::string());
+    });
 }
 
 }  // namespace imvexa

@@ -1,8 +1,8 @@
 #pragma once
-// TJPEGImage, the JPEG graphic: it holds a file's compressed bytes and, on
-// first demand, decodes them through libjpeg into a platform bitmap (24 bits
-// per pixel in blue-green-red order, or 8 bits with a palette chosen by the
-// library's colour quantization).
+// TJPEGImage, the JPEG graphic: it holds a file's compressed bytes and
+// decodes them through libjpeg when it is assigned to a platform bitmap (24
+// bits per pixel in blue-green-red order, or 8 bits with a palette chosen by
+// the library's colour quantization).
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -81,8 +81,7 @@ public:
 
     const char* ClassName() const override { return "TJPEGImage"; }
 
-    // The decoded picture's size, else the size the settings' scale gives the
-    // file's picture; 0 when empty.
+    // The size of the picture at the settings' scale; 0 when empty.
     int Width() const override;
     int Height() const override;
     // Refused with EInvalidGraphicOperation.
@@ -90,8 +89,8 @@ public:
     void SetHeight(int value) override;
     bool Empty() const override { return data_->Bytes.empty(); }
 
-    // A palette given with SetPalette, else the decoded picture's (if any).
-    PaletteHandle Palette() override;
+    // The palette given with SetPalette, if any.
+    PaletteHandle Palette() override { return palette_; }
     // Takes ownership of the palette.
     void SetPalette(PaletteHandle palette) override;
 
@@ -102,27 +101,27 @@ public:
     // Writes the compressed bytes unchanged.
     void SaveToStream(TStream& stream) override;
 
-    // From a TJPEGImage: shares its data and takes its settings and decoded
-    // picture. Anything else: the base's behaviour.
+    // From a TJPEGImage: shares its data and takes its settings. Anything
+    // else: the base's behaviour.
     void Assign(const TGraphic* source) override;
-    // Into a TBitmap: decodes if not done yet (EJPEG on failure), then the
-    // bitmap becomes a copy of the picture. Into a TJPEGImage: Assign.
+    // Into a TBitmap: decodes straight into the bitmap's rows, which then
+    // hold the picture, its pixel format and palette (EJPEG on failure, when
+    // the bitmap keeps what was decoded so far). The picture is not kept:
+    // keeping it would cost a copy of every picture. Into a TJPEGImage: Assign.
     void AssignTo(TGraphic& destination) const override;
 
     const TJPEGSettings& Settings() const { return settings_; }
-    // A change that alters decoding discards the decoded picture.
     void SetSettings(const TJPEGSettings& settings);
 
     std::shared_ptr<const TJPEGData> Data() const { return data_; }
 
 private:
-    TBitmap& DecodedBitmap();
+    void DecodeInto(TBitmap& bitmap) const;
     // The size of the picture decoding would give.
     JPEGSize OutputSize() const;
 
     std::shared_ptr<const TJPEGData> data_;
     TJPEGSettings settings_;
-    std::unique_ptr<TBitmap> bitmap_;
     PaletteHandle palette_ = nullptr;
 };
 

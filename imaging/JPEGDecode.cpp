@@ -169,27 +169,27 @@ JPEGSize ScaledJPEGSize(const std::vector<std::uint8_t>& bytes, TJPEGScale scale
     return JPEGSize{static_cast<int>(context.output_width), static_cast<int>(context.output_height)};
 }
 
-std::unique_ptr<TBitmap> DecodeJPEG(const std::vector<std::uint8_t>& bytes, const TJPEGSettings& settings,
-                                    const JPEGProgress& progress) {
+void DecodeJPEG(const std::vector<std::uint8_t>& bytes, const TJPEGSettings& settings, TBitmap& bitmap,
+                const JPEGProgress& progress) {
     JPEGDecompressor jpeg(bytes.data(), bytes.size());
     jpeg.ReadHeader();
     jpeg_decompress_struct& context = jpeg.Context();
     CheckPixelLimits(context);
     const OutputPlan plan = ApplySettings(context, settings, jpeg.HasMultipleScans());
 
-    auto bitmap = std::make_unique<TBitmap>();
-    bitmap->SetPixelFormat(plan.quantized ? TPixelFormat::Bit8 : TPixelFormat::Bit24);
+    // Emptied first, so that changing the format converts no old pixels.
+    bitmap.SetSize(0, 0);
+    bitmap.SetPixelFormat(plan.quantized ? TPixelFormat::Bit8 : TPixelFormat::Bit24);
     progress(ProgressStage::Starting, 0);
     jpeg.Start();
-    bitmap->SetSize(static_cast<int>(context.output_width), static_cast<int>(context.output_height));
+    bitmap.SetSize(static_cast<int>(context.output_width), static_cast<int>(context.output_height));
     ProgressReport report(progress);
     if (plan.buffered)
-        ReadPassByPass(jpeg, *bitmap, plan, report);
+        ReadPassByPass(jpeg, bitmap, plan, report);
     else
-        ReadPass(jpeg, *bitmap, plan, report);
+        ReadPass(jpeg, bitmap, plan, report);
     jpeg.Finish();
     progress(ProgressStage::Ending, 100);
-    return bitmap;
 }
 
 }  // namespace imvexa

@@ -1,9 +1,8 @@
 #pragma once
 // The decoding steps of TJPEGImage: reading a file's header, the size of its
-// picture at a scale, and the decoding into a new platform bitmap.
+// picture at a scale, and the decoding into a platform bitmap.
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <vector>
 
 #include "Bitmap.h"
@@ -32,11 +31,12 @@ JPEGHeader ReadJPEGHeader(const std::vector<std::uint8_t>& bytes);
 // The size of the decoded picture at that scale.
 JPEGSize ScaledJPEGSize(const std::vector<std::uint8_t>& bytes, TJPEGScale scale);
 
-// Decodes the file under the settings: 24 bits per pixel (blue, green, red),
-// or 8 bits with the library's palette of up to 236 colours when the settings
-// ask for 8 bits or grey output, or the file is greyscale. EJPEG on a fatal
-// library error or a picture beyond the pixel limits.
-std::unique_ptr<TBitmap> DecodeJPEG(const std::vector<std::uint8_t>& bytes, const TJPEGSettings& settings,
-                                    const JPEGProgress& progress);
+// Decodes the file under the settings into bitmap, which is resized and
+// reformatted: 24 bits per pixel (blue, green, red), or 8 bits with the
+// library's palette of up to 236 colours when the settings ask for 8 bits or
+// grey output, or the file is greyscale. EJPEG on a fatal library error or a
+// picture beyond the pixel limits.
+void DecodeJPEG(const std::vector<std::uint8_t>& bytes, const TJPEGSettings& settings, TBitmap& bitmap,
+                const JPEGProgress& progress);
 
 }  // namespace imvexa

@@ -56,7 +56,7 @@ TEST(JPEGImage, LoadingReadsTheHeader) {
     EXPECT_TRUE(image.Data()->Grayscale);
 }
 
-TEST(JPEGImage, ASettingThatChangesDecodingDiscardsThePicture) {
+TEST(JPEGImage, TheScaleSettingSizesTheNextDecode) {
     TJPEGImage image;
     Load(image, ReadFixture("baseline.jpg"));
     EXPECT_EQ(Decode(image)->Width(), 45);
@@ -90,7 +90,7 @@ TEST(JPEGImage, AssignedGraphicsShareTheirDataUntilOneLoadsAnother) {
     EXPECT_EQ(Decode(second)->Width(), 23);
 
     TJPEGImage third;
-    first.AssignTo(third);  // a decoded picture comes along
+    first.AssignTo(third);
     EXPECT_EQ(third.Data(), first.Data());
     EXPECT_TRUE(Colours(*Decode(third)).rgb == Colours(*Decode(first)).rgb);
 }
