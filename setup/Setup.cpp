@@ -1,6 +1,8 @@
 #include "Setup.h"
 
+#include "Common.h"
+
 // Installation and removal arrive with the setup work; the exports exist now
 // so that the launcher binds to them by name.
-extern "C" void WINAPI Install() {}
-extern "C" void WINAPI Uninstall() {}
+extern "C" void WINAPI Install() { imvexa::Settings(); }
+extern "C" void WINAPI Uninstall() { imvexa::Settings(); }

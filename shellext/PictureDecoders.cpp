@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 
+#include "Common.h"
 #include "PlatformPicture.h"
 
 namespace imvexa {
@@ -19,9 +20,10 @@ void DecodePicture(const std::string& path, const std::string& extension, TBitma
         source.LoadFromFile(path);
     } else if (IsOneOf(extension, {"ICO", "EMF", "WMF"})) {
         LoadPlatformPicture(path, extension, source);
+    } else if (TSusiePlugIn* host = Settings().SusieHost.get()) {
+        // Whether a plug-in read it or not: an unread file gives a blank thumbnail.
+        host->LoadPictureFromFile(path, source);
     }
-    // Every other key belongs to the plug-in host, which has no plug-ins yet:
-    // the source stays empty and the thumbnail blank.
 }
 
 }  // namespace imvexa

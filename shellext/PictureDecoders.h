@@ -7,7 +7,7 @@
 namespace imvexa {
 
 // Decodes the file into source. A key that no built-in decoder serves goes to
-// the plug-in host; when nothing reads the file, source stays empty.
+// the user's plug-ins; when none reads the file, source stays empty.
 void DecodePicture(const std::string& path, const std::string& extension, TBitmap& source);
 
 }  // namespace imvexa

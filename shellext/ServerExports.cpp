@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "ClassFactory.h"
+#include "Common.h"
 #include "ServerCounts.h"
 
 using namespace imvexa;
@@ -10,17 +11,27 @@ using namespace imvexa;
 extern "C" {
 
 HRESULT WINAPI DllGetClassObject(REFCLSID classId, REFIID riid, void** object) {
+    Settings();
     if (!object) return E_POINTER;
     *object = nullptr;
     if (!IsEqualCLSID(classId, CLSID_ExtractImage)) return CLASS_E_CLASSNOTAVAILABLE;
     return TClassFactory::Instance().QueryInterface(riid, object);
 }
 
-HRESULT WINAPI DllCanUnloadNow() { return Counts().InUse() ? S_FALSE : S_OK; }
+HRESULT WINAPI DllCanUnloadNow() {
+    Settings();
+    return Counts().InUse() ? S_FALSE : S_OK;
+}
 
 // Self-registration arrives with the handler registration work.
-HRESULT WINAPI DllRegisterServer() { return E_NOTIMPL; }
+HRESULT WINAPI DllRegisterServer() {
+    Settings();
+    return E_NOTIMPL;
+}
 
-HRESULT WINAPI DllUnregisterServer() { return E_NOTIMPL; }
+HRESULT WINAPI DllUnregisterServer() {
+    Settings();
+    return E_NOTIMPL;
+}
 
 }  // extern "C"

@@ -1,6 +1,11 @@
 #include <windows.h>
 #include <cpl.h>
 
+#include "Common.h"
+
 // The Control Panel entry. Until the settings dialog exists the module
 // declines CPL_INIT, so the Control Panel lists no applet.
-extern "C" LONG WINAPI CPlApplet(HWND, UINT, LPARAM, LPARAM) { return 0; }
+extern "C" LONG WINAPI CPlApplet(HWND, UINT, LPARAM, LPARAM) {
+    imvexa::Settings();
+    return 0;
+}

@@ -1,0 +1,99 @@
+#include "Common.h"
+
+#include <algorithm>
+
+namespace imvexa {
+
+namespace {
+
+std::string UpperAscii(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
+    return text;
+}
+
+std::once_flag startOnce;
+std::atomic<ModuleSettings*> module{nullptr};
+
+}  // namespace
+
+std::string ModuleSettings::TextExtensionList() const {
+    std::shared_lock read(TextExtensionsLock);
+    return TextExtensions;
+}
+
+void ModuleSettings::SetTextExtensionList(std::string list) {
+    std::unique_lock write(TextExtensionsLock);
+    TextExtensions = std::move(list);
+}
+
+void LoadSettings(ModuleSettings& settings) {
+    try {
+        settings.SettingsRegistry = std::make_unique<TRegistry>();
+        TRegistry& registry = *settings.SettingsRegistry;
+
+        registry.SetRootKey(HKEY_LOCAL_MACHINE);
+        registry.OpenKey(kSettingsKey, true);
+        const std::string text =
+            registry.ValueExists(kTextExtensionValue) ? registry.ReadString(kTextExtensionValue) : kDefaultTextExtensions;
+        settings.SetTextExtensionList(UpperAscii(text));
+
+        registry.SetRootKey(HKEY_CURRENT_USER);
+        registry.OpenKey(kSettingsKey, true);
+        settings.QualityMode = registry.ValueExists(kQualityValue) ? registry.ReadBool(kQualityValue) : true;
+
+        settings.SusieHost = std::make_unique<TSusiePlugIn>();
+        settings.SusieHost->AutoSusie = false;
+        settings.PlugInNames = std::make_unique<std::vector<std::string>>();
+
+        registry.SetRootKey(HKEY_LOCAL_MACHINE);
+        registry.OpenKey(kPlugInsKey, true);
+        *settings.PlugInNames = registry.GetValueNames();
+        registry.CloseKey();
+        for (const std::string& name : *settings.PlugInNames)
+            if (!name.empty()) settings.SusieHost->LoadPlugIns(name);
+    } catch (...) {
+        // Loading ends silently where it failed; what exists stays.
+    }
+}
+
+ModuleSettings& Settings() {
+    std::call_once(startOnce, [] {
+        auto* settings = new ModuleSettings;
+        LoadSettings(*settings);
+        module = settings;
+    });
+    return *module.load();
+}
+
+void EndModule() {
+    delete module.exchange(nullptr);
+}
+
+bool ReadQualityMode(ModuleSettings& settings) {
+    TRegistry registry(HKEY_CURRENT_USER);
+    bool quality = true;
+    if (registry.OpenKey(kSettingsKey, true) && registry.ValueExists(kQualityValue))
+        quality = registry.ReadBool(kQualityValue);
+    settings.QualityMode = quality;
+    return quality;
+}
+
+bool EnableShutdownPrivilege() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return false;
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    bool enabled = false;
+    if (LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid)) {
+        BYTE previous[16];
+        DWORD length = 0;
+        enabled = AdjustTokenPrivileges(token, FALSE, &privileges, sizeof previous,
+                                        reinterpret_cast<TOKEN_PRIVILEGES*>(previous), &length) != FALSE;
+    }
+    CloseHandle(token);
+    return enabled;
+}
+
+}  // namespace imvexa

@@ -1,0 +1,102 @@
+#include "Registry.h"
+
+#include <algorithm>
+
+#include "Messages.h"
+
+namespace imvexa {
+
+namespace {
+
+std::string Formatted(const char* pattern, const std::string& name) {
+    std::string text = pattern;
+    text.replace(text.find("%s"), 2, name);
+    return text;
+}
+
+}  // namespace
+
+void TRegistry::SetRootKey(HKEY root) {
+    CloseKey();
+    root_ = root;
+}
+
+bool TRegistry::OpenKey(const std::string& path, bool canCreate) {
+    CloseKey();
+    HKEY key = nullptr;
+    const LONG result = canCreate ? RegCreateKeyExA(root_, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                                    KEY_ALL_ACCESS, nullptr, &key, nullptr)
+                                  : RegOpenKeyExA(root_, path.c_str(), 0, KEY_ALL_ACCESS, &key);
+    if (result != ERROR_SUCCESS) return false;
+    key_ = key;
+    return true;
+}
+
+void TRegistry::CloseKey() {
+    if (key_) RegCloseKey(key_);
+    key_ = nullptr;
+}
+
+bool TRegistry::ValueExists(const std::string& name) const {
+    return key_ && RegQueryValueExA(key_, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+std::string TRegistry::ReadString(const std::string& name) const {
+    DWORD type = 0, size = 0;
+    if (!key_ || RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return {};
+    if (type != REG_SZ && type != REG_EXPAND_SZ) throw ERegistryException(Formatted(kMsgInvalidRegType, name));
+    std::string value(size, '\0');
+    if (size && RegQueryValueExA(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) !=
+                    ERROR_SUCCESS)
+        return {};
+    value.resize(std::min<std::size_t>(size, value.size()));
+    while (!value.empty() && value.back() == '\0') value.pop_back();
+    return value;
+}
+
+bool TRegistry::ReadBool(const std::string& name) const {
+    DWORD type = 0;
+    if (!key_ || RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS) return false;
+    if (type != REG_DWORD) throw ERegistryException(Formatted(kMsgInvalidRegType, name));
+    DWORD value = 0, size = sizeof value;
+    RegQueryValueExA(key_, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+    return value != 0;
+}
+
+std::vector<std::string> TRegistry::GetValueNames() const {
+    std::vector<std::string> names;
+    if (!key_) return names;
+    DWORD longest = 0;
+    if (RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longest, nullptr,
+                         nullptr, nullptr) != ERROR_SUCCESS)
+        return names;
+    std::string buffer(longest + 1, '\0');
+    for (DWORD index = 0;; ++index) {
+        DWORD length = static_cast<DWORD>(buffer.size());
+        if (RegEnumValueA(key_, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        names.emplace_back(buffer.data(), length);
+    }
+    return names;
+}
+
+void TRegistry::WriteString(const std::string& name, const std::string& value) {
+    if (!key_ || RegSetValueExA(key_, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                static_cast<DWORD>(value.size() + 1)) != ERROR_SUCCESS)
+        throw ERegistryException(Formatted(kMsgRegSetDataFailed, name));
+}
+
+void TRegistry::WriteBool(const std::string& name, bool value) {
+    const DWORD data = value ? 1 : 0;
+    if (!key_ || RegSetValueExA(key_, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                                sizeof data) != ERROR_SUCCESS)
+        throw ERegistryException(Formatted(kMsgRegSetDataFailed, name));
+}
+
+bool TRegistry::DeleteValue(const std::string& name) {
+    return key_ && RegDeleteValueA(key_, name.c_str()) == ERROR_SUCCESS;
+}
+
+bool TRegistry::DeleteKey(const std::string& path) { return RegDeleteKeyA(root_, path.c_str()) == ERROR_SUCCESS; }
+
+}  // namespace imvexa

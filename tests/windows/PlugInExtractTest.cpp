@@ -1,0 +1,57 @@
+// Extract hands every key without a built-in decoder to the configured plug-ins.
+// This program's first use of the module reads the settings written here.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+
+#include "Common.h"
+#include "Stream.h"
+#include "Thumbnail.h"
+#include "WindowsTestSupport.h"
+
+namespace imvexa {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(PlugInExtractTest, FilesOfOtherTypesGoToThePlugIns) {
+    PrivateRegistry registry;
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPlugInsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const std::string plugIn = WindowsPath(IMVEXA_TEST_PLUGINS_DIR) + "\\pnm.sph";
+    RegSetValueExA(key, plugIn.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
+    RegCloseKey(key);
+
+    const fs::path folder = fs::temp_directory_path() / ("imvexa-plugin-extract-" + std::to_string(GetCurrentProcessId()));
+    fs::create_directories(folder);
+    const std::string picture = (folder / "red.ppm").string();
+    {
+        TFileStream file(picture, FileMode::Create);
+        const std::string bytes("P6 1 1 255\n\xFF\x00\x00", 14);
+        file.WriteBuffer(bytes.data(), bytes.size());
+    }
+    const std::string unread = (folder / "other.ppm").string();
+    {
+        TFileStream file(unread, FileMode::Create);
+        file.WriteBuffer("not a picture", 13);
+    }
+
+    ASSERT_EQ(Settings().SusieHost->PlugInCount(), 1);
+    for (const auto& [path, expected] : {std::pair{picture, RGB(255, 0, 0)}, std::pair{unread, RGB(255, 255, 255)}}) {
+        HBITMAP thumbnail = ExtractThumbnail(path, "PPM");
+        ASSERT_NE(thumbnail, nullptr);
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, thumbnail);
+        EXPECT_EQ(GetPixel(dc, 59, 59), expected) << path;  // a 1 × 1 picture lands at (59, 59)
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        DeleteObject(thumbnail);
+    }
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+}
+
+}  // namespace
+}  // namespace imvexa

@@ -1,0 +1,83 @@
+// Module start's loading of the settings, against a private registry.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "Common.h"
+#include "WindowsTestSupport.h"
+
+namespace imvexa {
+namespace {
+
+class SettingsTest : public ::testing::Test {
+protected:
+    static void Write(HKEY root, const char* key, const char* name, DWORD type, const void* data, DWORD size) {
+        HKEY handle;
+        ASSERT_EQ(RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr), ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExA(handle, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+        RegCloseKey(handle);
+    }
+    static void WriteString(HKEY root, const char* key, const char* name, const char* value) {
+        Write(root, key, name, REG_SZ, value, static_cast<DWORD>(strlen(value) + 1));
+    }
+    static void WriteDword(HKEY root, const char* key, const char* name, DWORD value) {
+        Write(root, key, name, REG_DWORD, &value, sizeof value);
+    }
+
+    PrivateRegistry registry_;
+    ModuleSettings settings_;
+};
+
+TEST_F(SettingsTest, DefaultsApplyWhenNothingIsStored) {
+    LoadSettings(settings_);
+    EXPECT_EQ(settings_.TextExtensionList(), "DIC/EXC/INF/INI/LOG/SCP/TXT/WTX/PAS/INC/C/CPP/H/HPP");
+    EXPECT_TRUE(settings_.QualityMode);
+    ASSERT_NE(settings_.SusieHost, nullptr);
+    EXPECT_FALSE(settings_.SusieHost->AutoSusie);
+    EXPECT_EQ(settings_.SusieHost->PlugInCount(), 0);
+    ASSERT_NE(settings_.PlugInNames, nullptr);
+    EXPECT_TRUE(settings_.PlugInNames->empty());
+}
+
+TEST_F(SettingsTest, StoredValuesAreReadAndTheTextListUpperCased) {
+    WriteString(HKEY_LOCAL_MACHINE, kSettingsKey, "TextExtension", "txt/ Log /");
+    WriteDword(HKEY_CURRENT_USER, kSettingsKey, "Quality", 0);
+    LoadSettings(settings_);
+    EXPECT_EQ(settings_.TextExtensionList(), "TXT/ LOG /");
+    EXPECT_FALSE(settings_.QualityMode);
+    EXPECT_FALSE(ReadQualityMode(settings_));
+    WriteDword(HKEY_CURRENT_USER, kSettingsKey, "Quality", 7);
+    EXPECT_TRUE(ReadQualityMode(settings_));  // read afresh every time
+    EXPECT_TRUE(settings_.QualityMode);
+}
+
+TEST_F(SettingsTest, PlugInsAreTheNamedValuesOfTheirKey) {
+    const std::string mask = WindowsPath(IMVEXA_TEST_PLUGINS_DIR) + "\\pnm*.sph";
+    WriteString(HKEY_LOCAL_MACHINE, kPlugInsKey, mask.c_str(), "");
+    WriteString(HKEY_LOCAL_MACHINE, kPlugInsKey, "", "");  // the unnamed default value
+    LoadSettings(settings_);
+    ASSERT_NE(settings_.PlugInNames, nullptr);
+    EXPECT_EQ(settings_.PlugInNames->size(), 2u);
+    EXPECT_EQ(settings_.SusieHost->PlugInCount(), 1);  // pnm.sph; the 32-bit pnm32.sph is rejected
+}
+
+TEST_F(SettingsTest, AValueOfTheWrongTypeEndsLoadingAtItsStep) {
+    WriteString(HKEY_CURRENT_USER, kSettingsKey, "Quality", "yes");
+    LoadSettings(settings_);
+    EXPECT_EQ(settings_.TextExtensionList(), "DIC/EXC/INF/INI/LOG/SCP/TXT/WTX/PAS/INC/C/CPP/H/HPP");
+    EXPECT_EQ(settings_.SusieHost, nullptr);
+    EXPECT_EQ(settings_.PlugInNames, nullptr);
+    EXPECT_THROW(ReadQualityMode(settings_), ERegistryException);
+
+    ModuleSettings other;
+    const DWORD number = 5;
+    Write(HKEY_LOCAL_MACHINE, kSettingsKey, "TextExtension", REG_DWORD, &number, sizeof number);
+    LoadSettings(other);
+    EXPECT_EQ(other.TextExtensionList(), "");
+    EXPECT_NE(other.SettingsRegistry, nullptr);
+    EXPECT_EQ(other.SusieHost, nullptr);
+}
+
+TEST(ShutdownPrivilegeTest, CanBeEnabledInThisProcess) { EXPECT_TRUE(EnableShutdownPrivilege()); }
+
+}  // namespace
+}  // namespace imvexa
