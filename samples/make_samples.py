@@ -207,6 +207,15 @@ def emf():
     return header + body
 
 
+# A Japanese passage: kanji, hiragana, katakana, ASCII, in the encodings the text page reads.
+PASSAGE = ('今日は良い天気です。ひらがな、カタカナ、漢字を表示します。\r\n'
+           'サムネイルの試験用テキスト Imvexa 1.0 です。\r\n')
+
+
+def text_sample(encoding, bom=b''):
+    return lambda: bom + PASSAGE.encode(encoding)
+
+
 SAMPLES = {
     'depth01.bmp': lambda: palette_bmp(150, 100, 1, [(0, 0, 0), (255, 255, 255)]),
     'depth04.bmp': lambda: palette_bmp(100, 150, 4, PALETTE16),
@@ -221,6 +230,13 @@ SAMPLES = {
     'icon.ico': lambda: ico([(16, 4), (32, 8), (32, 32), (48, 32)]),
     'metafile.emf': emf,
     'placeable.wmf': placeable_wmf,
+    'hello.txt': lambda: b'hello\r\nabc',
+    'japanese_sjis.txt': text_sample('shift_jis'),
+    'japanese_euc.txt': text_sample('euc_jp'),
+    'japanese_jis.txt': text_sample('iso2022_jp'),
+    'japanese_utf16.txt': text_sample('utf-16-le', b'\xff\xfe'),
+    'empty.txt': lambda: b'',
+    'bom_only.txt': lambda: b'\xff\xfe',
 }
 
 if __name__ == '__main__':

@@ -2,8 +2,14 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
+#include <optional>
+
 #include "Bitmap.h"
+#include "Common.h"
 #include "PictureDecoders.h"
+#include "SlashList.h"
+#include "TextPage.h"
 #include "ThumbnailLayout.h"
 
 namespace imvexa {
@@ -27,12 +33,18 @@ int EdgeSizeForShellVersion(std::uint32_t version) { return version < 0x00050000
 
 namespace {
 
-bool FileExists(const std::string& path) {
+// The file's size from a find-first search, or nothing when it is not found.
+std::optional<std::uint64_t> FindFileSize(const std::string& path) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
+    if (search == INVALID_HANDLE_VALUE) return std::nullopt;
     FindClose(search);
-    return true;
+    return std::uint64_t{found.nFileSizeHigh} << 32 | found.nFileSizeLow;
+}
+
+bool IsTextExtension(const std::string& extension) {
+    const auto keys = SlashListKeys(Settings().TextExtensionList());
+    return std::find(keys.begin(), keys.end(), extension) != keys.end();
 }
 
 void FillWhite(TBitmap& bitmap) {
@@ -74,15 +86,20 @@ void DrawStretched(TBitmap& thumbnail, TBitmap& source, const Rect& target) {
 }  // namespace
 
 HBITMAP ExtractThumbnail(const std::string& path, const std::string& extension) {
-    if (!FileExists(path)) return nullptr;
+    const std::optional<std::uint64_t> fileSize = FindFileSize(path);
+    if (!fileSize) return nullptr;
     const int edge = EdgeSizeForShellVersion(LibraryVersion("Shell32.dll"));
 
     TBitmap thumbnail;
     thumbnail.SetPixelFormat(TPixelFormat::Bit24);
     thumbnail.SetSize(edge, edge);
     FillWhite(thumbnail);
-    TBitmap source;
+    if (IsTextExtension(extension)) {
+        DrawTextPage(thumbnail, path, *fileSize);
+        return thumbnail.ReleaseHandle();
+    }
 
+    TBitmap source;
     DecodePicture(path, extension, source);
 
     const ThumbnailLayout layout = LayOutThumbnail(source.Width(), source.Height(), edge);

@@ -1,0 +1,96 @@
+#include "TextPage.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "RuntimeErrors.h"
+#include "jconvert.h"
+
+namespace imvexa {
+
+namespace {
+
+const COLORREF kFrameColor = RGB(214, 211, 214);
+
+// The first min(fileSize, 1024) bytes; a short read leaves zeros.
+std::string ReadHead(const std::string& path, std::uint64_t fileSize) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw EFOpenError("Cannot open file \"" + path + "\"");
+    std::string head(static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kTextPageBytes)), '\0');
+    DWORD read = 0;
+    ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &read, nullptr);
+    CloseHandle(file);
+    return head;
+}
+
+std::string Utf16ToAnsi(const std::string& bytes) {
+    std::wstring wide;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const wchar_t c = static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                               static_cast<unsigned char>(bytes[i + 1]) << 8);
+        if (c == 0) break;
+        wide.push_back(c);
+    }
+    if (wide.empty()) return {};
+    const int size =
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(std::max(size, 0)), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), size, nullptr, nullptr);
+    return ansi;
+}
+
+// The graphics layer's default font: 9-point "ＭＳ Ｐゴシック" on a far-east
+// system whose stock font is Shift_JIS, else 8-point "MS Sans Serif".
+HFONT CreatePageFont(HDC dc) {
+    LOGFONTA stock{};
+    GetObjectA(GetStockObject(SYSTEM_FONT), sizeof stock, &stock);
+    const bool japanese = GetSystemMetrics(SM_DBCSENABLED) && stock.lfCharSet == SHIFTJIS_CHARSET;
+    LOGFONTA font{};
+    font.lfHeight = -MulDiv(japanese ? 9 : 8, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = japanese ? SHIFTJIS_CHARSET : DEFAULT_CHARSET;
+    font.lfPitchAndFamily = DEFAULT_PITCH;
+    std::strcpy(font.lfFaceName, japanese ? "ＭＳ Ｐゴシック" : "MS Sans Serif");
+    return CreateFontIndirectA(&font);
+}
+
+}  // namespace
+
+std::string TextPageContent(const std::string& head) {
+    std::string text;
+    if (head.size() >= 2 && static_cast<unsigned char>(head[0]) == 0xFF && static_cast<unsigned char>(head[1]) == 0xFE)
+        text = Utf16ToAnsi(head.substr(2));
+    else
+        text = ConvertTextCode(std::string_view(head.c_str()), TextCodeSjis);  // up to the first zero byte
+    if (text.size() > kTextPageBytes) text.resize(kTextPageBytes);
+    return text;
+}
+
+void DrawTextPage(TBitmap& thumbnail, const std::string& path, std::uint64_t fileSize) {
+    const int edge = thumbnail.Width();
+    HDC dc = thumbnail.Canvas();
+    RECT page{0, 0, edge, thumbnail.Height()};
+    FillRect(dc, &page, GetSysColorBrush(COLOR_INFOBK));
+    HBRUSH frame = CreateSolidBrush(kFrameColor);
+    FrameRect(dc, &page, frame);
+    DeleteObject(frame);
+    if (fileSize == 0) return;
+
+    const std::string text = TextPageContent(ReadHead(path, fileSize));
+    if (text.empty()) return;
+    SetBkMode(dc, OPAQUE);
+    SetBkColor(dc, GetSysColor(COLOR_INFOBK));
+    SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
+    HFONT font = CreatePageFont(dc);
+    HGDIOBJ previous = SelectObject(dc, font);
+    RECT inside{1, 1, edge - 1, thumbnail.Height() - 1};
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &inside, DT_WORDBREAK);
+    SelectObject(dc, previous);
+    DeleteObject(font);
+    GdiFlush();
+}
+
+}  // namespace imvexa
