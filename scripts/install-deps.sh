@@ -12,11 +12,12 @@ jobs=$(nproc)
 
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev dpkg-dev
-  mingw-w64 nasm wine wine64 xvfb x11-apps imagemagick
+  mingw-w64 mingw-w64-tools nasm wine wine64 xvfb x11-apps imagemagick
   fonts-wine fonts-ipafont-gothic locales
   zlib1g-dev libz-mingw-w64-dev libjpeg62-turbo-dev libjpeg-turbo-progs
   libgtest-dev googletest libbenchmark-dev
   python3-pil python3-numpy
+  libpng-dev
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# render-samples.sh: renders every sample file through thumbhost.exe and the
-# win64 Vignar.cpl under wine64 into out/, with out/index.html as a contact
-# sheet (file name, Extract's result, the thumbnail).
+# render-samples.sh: registers the win64 Vignar.cpl in the build's Wine prefix
+# (regsvr32, as an installer does) and renders every sample file the way
+# Explorer asks for thumbnails (thumbhost.exe finds the handler in the
+# registry) into out/, with out/index.html as a contact sheet (file name,
+# Extract's result, the thumbnail).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build/win64
@@ -17,11 +19,12 @@ WINEPREFIX=$build/wineprefix
 wineserver -p
 wine64 wineboot </dev/null >/dev/null 2>&1
 trap 'wineserver -k; wineserver -w' EXIT
+wine64 regsvr32 /s "$build/shellext/Vignar.cpl" || { echo "registration failed" >&2; exit 1; }
 
 rows=""
 for file in "$samples"/*; do
   name=$(basename "$file")
-  result=$(wine64 "$build/tools/thumbhost.exe" --dll "$build/shellext/Vignar.cpl" "$file" "$out/$name.bmp" 2>&1)
+  result=$(wine64 "$build/tools/thumbhost.exe" "$file" "$out/$name.bmp" 2>&1)
   cell="<td>no thumbnail</td>"
   if [ -f "$out/$name.bmp" ]; then
     convert "$out/$name.bmp" "$out/$name.png" && rm "$out/$name.bmp"

@@ -18,6 +18,11 @@ public:
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** object) override;
     STDMETHODIMP LockServer(BOOL lock) override;
 
+    // Self-registration (Registration.cpp): the class registration, then the
+    // handlers, or their removal. Every error is swallowed and ends the update
+    // where it happened.
+    static void UpdateRegistry(bool registering);
+
 private:
     TClassFactory() = default;
 };

@@ -23,15 +23,16 @@ HRESULT WINAPI DllCanUnloadNow() {
     return Counts().InUse() ? S_FALSE : S_OK;
 }
 
-// Self-registration arrives with the handler registration work.
 HRESULT WINAPI DllRegisterServer() {
     Settings();
-    return E_NOTIMPL;
+    TClassFactory::UpdateRegistry(true);
+    return S_OK;
 }
 
 HRESULT WINAPI DllUnregisterServer() {
     Settings();
-    return E_NOTIMPL;
+    TClassFactory::UpdateRegistry(false);
+    return S_OK;
 }
 
 }  // extern "C"

@@ -14,34 +14,48 @@ inline std::string WindowsPath(const std::string& unixPath) {
     return path;
 }
 
-// Redirects HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER of this process to keys
-// of its own for the object's lifetime, so tests can write settings freely.
+// Redirects HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER and HKEY_CLASSES_ROOT of
+// this process to keys of its own for the object's lifetime, so tests can
+// write settings and handler keys freely.
 class PrivateRegistry {
 public:
-    PrivateRegistry() {
-        const std::string base = "Software\\ImvexaTests\\" + std::to_string(GetCurrentProcessId());
-        base_ = base;
-        RegCreateKeyExA(HKEY_CURRENT_USER, (base + "\\machine").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &machine_, nullptr);
-        RegCreateKeyExA(HKEY_CURRENT_USER, (base + "\\user").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &user_,
-                        nullptr);
-        RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_);
-        RegOverridePredefKey(HKEY_CURRENT_USER, user_);
+    PrivateRegistry() : base_("Software\\ImvexaTests\\" + std::to_string(GetCurrentProcessId())) {
+        for (Root& root : roots_) {
+            RegCreateKeyExA(HKEY_CURRENT_USER, (base_ + "\\" + root.name).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &root.key, nullptr);
+        }
+        for (Root& root : roots_) RegOverridePredefKey(root.predefined, root.key);
     }
     ~PrivateRegistry() {
-        RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-        RegCloseKey(machine_);
-        RegCloseKey(user_);
+        for (Root& root : roots_) {
+            RegOverridePredefKey(root.predefined, nullptr);
+            RegCloseKey(root.key);
+        }
         RegDeleteTreeA(HKEY_CURRENT_USER, base_.c_str());
     }
     PrivateRegistry(const PrivateRegistry&) = delete;
     PrivateRegistry& operator=(const PrivateRegistry&) = delete;
 
+    // From now on nothing can be written under HKEY_CLASSES_ROOT. Wine does
+    // not enforce key access rights or security, so the root becomes a key
+    // that has been deleted, where every creation fails.
+    void MakeClassesRootUnwritable() {
+        HKEY key = nullptr;
+        RegCreateKeyExA(roots_[1].key, "gone", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        RegDeleteKeyA(roots_[1].key, "gone");
+        RegOverridePredefKey(HKEY_CLASSES_ROOT, key);
+        RegCloseKey(roots_[2].key);
+        roots_[2].key = key;
+    }
+
 private:
+    struct Root {
+        HKEY predefined;
+        const char* name;
+        HKEY key = nullptr;
+    };
     std::string base_;
-    HKEY machine_ = nullptr;
-    HKEY user_ = nullptr;
+    Root roots_[3] = {{HKEY_LOCAL_MACHINE, "machine"}, {HKEY_CURRENT_USER, "user"}, {HKEY_CLASSES_ROOT, "classes"}};
 };
 
 }  // namespace imvexa

@@ -1,0 +1,151 @@
+// Self-registration and the per-extension handler keys, each test against a
+// private registry.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "ClassFactory.h"
+#include "Common.h"
+#include "Registration.h"
+#include "WindowsTestSupport.h"
+
+extern "C" HRESULT WINAPI DllRegisterServer();
+extern "C" HRESULT WINAPI DllUnregisterServer();
+
+namespace imvexa {
+namespace {
+
+const std::string kForeign = "{11111111-2222-3333-4444-555555555555}";
+const std::string kOther = "{99999999-8888-7777-6666-555555555555}";
+
+std::optional<std::string> Value(HKEY root, const std::string& key, const char* name) {
+    char data[512];
+    DWORD size = sizeof data;
+    if (RegGetValueA(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::string(data);
+}
+
+void SetValue(HKEY root, const std::string& key, const char* name, const std::string& data) {
+    HKEY handle;
+    ASSERT_EQ(RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                   static_cast<DWORD>(data.size() + 1));
+    RegCloseKey(handle);
+}
+
+bool KeyExists(HKEY root, const std::string& key) {
+    HKEY handle;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+    RegCloseKey(handle);
+    return true;
+}
+
+std::string Handler(const std::string& extension) { return "." + extension + "\\Shellex\\" + kThumbnailHandlerKey; }
+
+class RegistrationTest : public ::testing::Test {
+protected:
+    PrivateRegistry registry_;
+};
+
+TEST_F(RegistrationTest, RegistersTheClassAndEveryBuiltInAndTextExtension) {
+    ASSERT_EQ(DllRegisterServer(), S_OK);
+    const std::string classKey = std::string("CLSID\\") + kExtractorClassText;
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, classKey, nullptr), "Imvexa");
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, classKey + "\\InprocServer32", "ThreadingModel"), "Apartment");
+    EXPECT_TRUE(Value(HKEY_CLASSES_ROOT, classKey + "\\InprocServer32", nullptr).has_value());
+    for (const char* extension : {"bmp", "jfif", "mag", "txt", "hpp"}) {
+        EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler(extension), nullptr), kExtractorClassText) << extension;
+        EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler(extension), kBackupValue), std::nullopt) << extension;
+    }
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kExtensionsKey, "JFIF"), "");
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Imvexa"));  // no ProgID
+
+    ASSERT_EQ(DllUnregisterServer(), S_OK);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, classKey));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, Handler("bmp")));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ".bmp\\Shellex"));
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kExtensionsKey, "JFIF"), "");  // the record stays
+}
+
+TEST_F(RegistrationTest, AForeignHandlerIsBackedUpOnceAndRestored) {
+    SetValue(HKEY_CLASSES_ROOT, Handler("png"), nullptr, kForeign);
+    RegisterHandler("PNG");
+    RegisterHandler("PNG");  // the second run finds our class and keeps the backup
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler("png"), nullptr), kExtractorClassText);
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler("png"), kBackupValue), kForeign);
+
+    UnregisterAllHandlers();
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler("png"), nullptr), kForeign);
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler("png"), kBackupValue), std::nullopt);
+}
+
+TEST_F(RegistrationTest, AHandlerInstalledLaterIsOverwrittenOnlyByABackup) {
+    SetValue(HKEY_CLASSES_ROOT, Handler("png"), nullptr, kForeign);
+    RegisterHandler("PNG");
+    RegisterHandler("GIF");
+    SetValue(HKEY_CLASSES_ROOT, Handler("png"), nullptr, kOther);  // another product took both over
+    SetValue(HKEY_CLASSES_ROOT, Handler("gif"), nullptr, kOther);
+    UnregisterAllHandlers();
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler("png"), nullptr), kForeign);
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler("gif"), nullptr), kOther);
+}
+
+TEST_F(RegistrationTest, TextListsAreCutIntoKeys) {
+    RegisterHandlerList(" TXT / LOG /");
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler("txt"), nullptr), kExtractorClassText);
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler("log"), nullptr), kExtractorClassText);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "."));
+    HKEY record;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kExtensionsKey, 0, KEY_READ, &record), ERROR_SUCCESS);
+    DWORD values = 0;
+    RegQueryInfoKeyA(record, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                     nullptr);
+    RegCloseKey(record);
+    EXPECT_EQ(values, 2u);
+}
+
+TEST_F(RegistrationTest, UnregisteringForgetsTheStoredTextList) {
+    SetValue(HKEY_LOCAL_MACHINE, kSettingsKey, kTextExtensionValue, "TXT");
+    RegisterHandler("TXT");
+    UnregisterAllHandlers();
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kSettingsKey, kTextExtensionValue), std::nullopt);
+}
+
+TEST_F(RegistrationTest, NoWriteAccessStillReportsSuccessAndSkipsTheHandlers) {
+    registry_.MakeClassesRootUnwritable();
+    EXPECT_EQ(DllRegisterServer(), S_OK);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, Handler("bmp")));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kExtensionsKey));
+}
+
+TEST_F(RegistrationTest, AServerPathWithABlankIsRegisteredInItsShortForm) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / ("imvexa reg " + std::to_string(GetCurrentProcessId()));
+    fs::create_directories(folder);
+    const fs::path copy = folder / "Vignar.cpl";
+    fs::copy_file(IMVEXA_DLL_PATH, copy, fs::copy_options::overwrite_existing);
+    HMODULE module = LoadLibraryW(copy.wstring().c_str());
+    ASSERT_NE(module, nullptr);
+    auto registerServer = reinterpret_cast<HRESULT(WINAPI*)()>(
+        reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")));
+    ASSERT_NE(registerServer, nullptr);
+    EXPECT_EQ(registerServer(), S_OK);
+    const auto server =
+        Value(HKEY_CLASSES_ROOT, std::string("CLSID\\") + kExtractorClassText + "\\InprocServer32", nullptr);
+    FreeLibrary(module);
+    ASSERT_TRUE(server.has_value());
+    EXPECT_EQ(server->find(' '), std::string::npos) << *server;
+    char longPath[MAX_PATH];
+    ASSERT_GT(GetLongPathNameA(server->c_str(), longPath, MAX_PATH), 0u);
+    EXPECT_EQ(fs::path(longPath), copy);
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+}
+
+}  // namespace
+}  // namespace imvexa
