@@ -1,0 +1,159 @@
+// The PNG writer (Part 2.3, SaveToStream): the signature, IHDR, PLTE, the
+// rows (filter None) deflated into IDAT chunks of at most 32 KB, and IEND.
+// Indexed colour for 1, 4 and 8 bits per pixel, truecolour for 24 (a bitmap
+// of any other format is written from a 24-bit copy).
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "QXPNGL.h"
+#include "QXPNGLCodec.h"
+
+namespace imvexa::png {
+
+namespace {
+
+constexpr std::uint8_t kSignature[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
+constexpr std::size_t kOutputSize = 32768;
+
+void PutUInt32(std::uint8_t* to, std::uint32_t value) {
+    to[0] = static_cast<std::uint8_t>(value >> 24);
+    to[1] = static_cast<std::uint8_t>(value >> 16);
+    to[2] = static_cast<std::uint8_t>(value >> 8);
+    to[3] = static_cast<std::uint8_t>(value);
+}
+
+// Length, type, data and the CRC-32 of type and data, big-endian.
+void WriteChunk(TStream& stream, const char* type, const std::uint8_t* data, std::size_t size) {
+    std::uint8_t head[8];
+    PutUInt32(head, static_cast<std::uint32_t>(size));
+    std::memcpy(head + 4, type, 4);
+    uLong crc = crc32(0L, head + 4, 4);
+    if (size > 0) crc = crc32(crc, data, static_cast<uInt>(size));
+    std::uint8_t tail[4];
+    PutUInt32(tail, static_cast<std::uint32_t>(crc));
+    stream.WriteBuffer(head, sizeof head);
+    stream.WriteBuffer(data, size);
+    stream.WriteBuffer(tail, sizeof tail);
+}
+
+// PngWriteState: the deflate stream and its output buffer, released on every path.
+class PngWriter {
+public:
+    explicit PngWriter(TStream& stream) : stream_(stream) {}
+    ~PngWriter() {
+        if (deflateReady_) deflateEnd(&zip_);
+    }
+    PngWriter(const PngWriter&) = delete;
+    PngWriter& operator=(const PngWriter&) = delete;
+
+    void Write(const TBitmap& bitmap) {
+        const int width = bitmap.Width();
+        const int height = bitmap.Height();
+        const int bits = bitmap.BitsPerPixel() <= 8 ? bitmap.BitsPerPixel() : 24;
+
+        const std::vector<PaletteEntry>& colors = bitmap.ColorTable();
+        const std::size_t colorCount = std::min<std::size_t>(colors.size(), 256);
+        std::vector<std::uint8_t> palette;
+        for (std::size_t i = 0; i < colorCount; ++i) {
+            palette.push_back(colors[i].red);
+            palette.push_back(colors[i].green);
+            palette.push_back(colors[i].blue);
+        }
+
+        const auto rowBytes = static_cast<std::size_t>((std::int64_t{width} * bits + 7) / 8);
+        std::vector<std::uint8_t> row;
+        try {
+            row.assign(rowBytes + 1, 0);
+            output_.assign(kOutputSize, 0);
+        } catch (const std::bad_alloc&) {
+            throw EOutOfMemory("Out of memory");
+        }
+
+        const int result = deflateInit(&zip_, Z_DEFAULT_COMPRESSION);
+        if (result == Z_MEM_ERROR) throw EOutOfMemory("Out of memory");
+        if (result != Z_OK) throw EQXPNGLE("Zlib error");
+        deflateReady_ = true;
+
+        stream_.WriteBuffer(kSignature, sizeof kSignature);
+
+        std::uint8_t header[13];
+        PutUInt32(header, static_cast<std::uint32_t>(width));
+        PutUInt32(header + 4, static_cast<std::uint32_t>(height));
+        header[8] = static_cast<std::uint8_t>(bits == 24 ? 8 : bits);
+        header[9] = bits <= 8 ? 3 : 2;
+        header[10] = 0;
+        header[11] = 0;
+        header[12] = 0;
+        WriteChunk(stream_, "IHDR", header, sizeof header);
+
+        if (bits <= 8 && colorCount == 0) throw EQXPNGLE("no colortable");
+        if (colorCount > 0) WriteChunk(stream_, "PLTE", palette.data(), palette.size());
+
+        zip_.next_out = output_.data();
+        zip_.avail_out = static_cast<uInt>(kOutputSize);
+        for (int y = 0; y < height; ++y) {
+            std::memcpy(row.data() + 1, bitmap.ScanLine(y), rowBytes);
+            if (bits == 24) {
+                for (std::size_t i = 1; i + 2 < row.size(); i += 3) std::swap(row[i], row[i + 2]);
+            }
+            zip_.next_in = row.data();
+            zip_.avail_in = static_cast<uInt>(row.size());
+            while (zip_.avail_in > 0) {
+                if (deflate(&zip_, Z_NO_FLUSH) < 0) throw EQXPNGLE("ZLIB Error");
+                if (zip_.avail_out == 0) FlushOutput();
+            }
+        }
+        for (;;) {
+            const int status = deflate(&zip_, Z_FINISH);
+            if (status < 0) throw EQXPNGLE("ZLIB error");
+            if (status == Z_STREAM_END) break;
+            if (zip_.avail_out == 0) FlushOutput();
+        }
+        if (zip_.avail_out < kOutputSize) FlushOutput();
+        deflateReset(&zip_);
+
+        WriteChunk(stream_, "IEND", nullptr, 0);
+    }
+
+private:
+    // Writes what the output buffer holds as one IDAT chunk and empties it.
+    void FlushOutput() {
+        WriteChunk(stream_, "IDAT", output_.data(), kOutputSize - zip_.avail_out);
+        zip_.next_out = output_.data();
+        zip_.avail_out = static_cast<uInt>(kOutputSize);
+    }
+
+    TStream& stream_;
+    z_stream zip_{};
+    bool deflateReady_ = false;
+    std::vector<std::uint8_t> output_;
+};
+
+}  // namespace
+
+void WritePng(const TBitmap& bitmap, TStream& stream) {
+    switch (bitmap.PixelFormat()) {
+        case TPixelFormat::Bit1:
+        case TPixelFormat::Bit4:
+        case TPixelFormat::Bit8:
+        case TPixelFormat::Bit24: {
+            PngWriter writer(stream);
+            writer.Write(bitmap);
+            return;
+        }
+        case TPixelFormat::Device:
+            break;
+    }
+    // The screen's 32-bit rows are not PNG truecolour rows: write a 24-bit copy.
+    TBitmap copy;
+    copy.Assign(&bitmap);
+    copy.SetPixelFormat(TPixelFormat::Bit24);
+    PngWriter writer(stream);
+    writer.Write(copy);
+}
+
+}  // namespace imvexa::png
