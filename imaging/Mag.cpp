@@ -32,16 +32,12 @@ std::vector<std::uint8_t> ReadFileBytes(TStream& stream, std::int64_t count) {
 }
 
 // Brings a copied picture to a depth that MAG stores (4 bits from 1 or 4, 8
-// from any other) and widens it to whole flag bytes; returns its colour mode.
-int FitForMag(TBitmap& bitmap) {
+// from any other) and widens it to whole flag bytes.
+void FitForMag(TBitmap& bitmap) {
     const TPixelFormat format = bitmap.PixelFormat();
-    if (format == TPixelFormat::Bit1 || format == TPixelFormat::Bit4)
-        bitmap.SetPixelFormat(TPixelFormat::Bit4);
-    else
-        bitmap.SetPixelFormat(TPixelFormat::Bit8);
-    const int colorMode = bitmap.PixelFormat() == TPixelFormat::Bit8 ? 1 : 0;
-    bitmap.SetWidth(static_cast<int>(RoundUpToFlagBytes(bitmap.Width(), colorMode)));
-    return colorMode;
+    const bool sixteenColors = format == TPixelFormat::Bit1 || format == TPixelFormat::Bit4;
+    bitmap.SetPixelFormat(sixteenColors ? TPixelFormat::Bit4 : TPixelFormat::Bit8);
+    bitmap.SetWidth(static_cast<int>(RoundUpToFlagBytes(bitmap.Width(), sixteenColors ? 0 : 1)));
 }
 
 std::unique_ptr<TBitmap> BlankBitmap() {
@@ -60,7 +56,6 @@ TMAGImage::TMAGImage() : data_(std::make_shared<TMagData>()) {
 TMAGImage::~TMAGImage() = default;
 
 void TMAGImage::ResetProperties() {
-    colorMode_ = 0;
     Properties = MagProperties{};
 }
 
@@ -80,7 +75,7 @@ int TMAGImage::Height() const {
 }
 
 void TMAGImage::SetWidth(int value) {
-    const std::int64_t width = RoundUpToFlagBytes(value, colorMode_);
+    const std::int64_t width = RoundUpToFlagBytes(value, ColorMode());
     if (Properties.LeftX + width > kLastCoordinate) throw EInvalidMagOperation("range over");
     EnsureBitmap().SetWidth(static_cast<int>(width));
     Changed();
@@ -117,7 +112,6 @@ void TMAGImage::LoadBytes(std::vector<std::uint8_t> bytes) {
     DecodeMagPicture(file, *bitmap);
     data_ = std::move(file.data);
     bitmap_ = std::move(bitmap);
-    colorMode_ = file.colorMode;
     Properties = std::move(file.properties);
     PaletteModified = true;
     Changed();
@@ -165,16 +159,14 @@ void TMAGImage::Assign(const TGraphic* source) {
         }
         data_ = mag->data_;
         bitmap_ = std::move(bitmap);
-        colorMode_ = mag->colorMode_;
         Properties = mag->Properties;
     } else {
         auto bitmap = std::make_unique<TBitmap>();
         bitmap->Assign(source);
-        const int colorMode = FitForMag(*bitmap);
+        FitForMag(*bitmap);
         data_ = std::make_shared<TMagData>();
         bitmap_ = std::move(bitmap);
         ResetProperties();
-        colorMode_ = colorMode;
     }
     PaletteModified = true;
     Changed();

@@ -70,16 +70,19 @@ public:
     // Whether other is a TMAGImage that shares this graphic's data.
     bool Equals(const TGraphic& other) const;
 
-    // 16 colours, the version banner as comment, user name ">??<", no
-    // 200-line flag, top Y and left X 0.
+    // The version banner as comment, user name ">??<", no 200-line flag,
+    // top Y and left X 0.
     virtual void ResetProperties();
 
-    // 0: 16 colours (4 bits per pixel); 1: 256 colours (8 bits per pixel).
-    int ColorMode() const { return colorMode_; }
+    // 0: 16 colours (4 bits per pixel); 1: 256 colours (an 8-bit internal bitmap).
+    int ColorMode() const { return bitmap_ && bitmap_->PixelFormat() == TPixelFormat::Bit8 ? 1 : 0; }
     // The shared data: file bytes, copies of the lead-in and header, size.
     const TMagData& Data() const { return *data_; }
-    // The internal bitmap, created when absent (4 bits, 8 pixels wide, no rows).
-    const TBitmap& InternalBitmap() { return EnsureBitmap(); }
+    // The internal bitmap, created when absent (4 bits, 8 pixels wide, no
+    // rows): what drawing and the clipboard transfer use. Its depth must stay
+    // that of the colour mode and its width whole flag bytes; the writer
+    // refuses anything else (EInvalidMagOperation).
+    TBitmap& InternalBitmap() { return EnsureBitmap(); }
 
     // Written into the file by the writer; set from the file by loading.
     MagProperties Properties;
@@ -92,7 +95,6 @@ private:
 
     std::shared_ptr<const TMagData> data_;
     std::unique_ptr<TBitmap> bitmap_;
-    int colorMode_ = 0;
 };
 
 }  // namespace imvexa

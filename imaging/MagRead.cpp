@@ -48,6 +48,11 @@ std::vector<PaletteEntry> ReadPalette(const MagFile& file) {
     return colors;
 }
 
+// Raising stays out of line, so that the per-unit code stays small enough to inline.
+[[noreturn, gnu::noinline]] void Fail(const char* detail) {
+    throw EMagError(detail);
+}
+
 // Fills the rows of the picture unit by unit from the three streams.
 class UnitDecoder {
 public:
@@ -77,21 +82,21 @@ public:
 
 private:
     std::uint8_t NextFlagB() {
-        if (flagB_ >= bytes_.size()) throw EMagError("flag B runs past the end of the file");
+        if (flagB_ >= bytes_.size()) Fail("flag B runs past the end of the file");
         return bytes_[flagB_++];
     }
 
     void PutUnit(std::size_t y, std::size_t unit, int nibble) {
         std::uint8_t* to = rows_[y] + 2 * unit;
         if (nibble == 0) {
-            if (pixels_ + 2 > bytes_.size()) throw EMagError("pixel data runs past the end of the file");
+            if (pixels_ + 2 > bytes_.size()) Fail("pixel data runs past the end of the file");
             std::memcpy(to, bytes_.data() + pixels_, 2);
             pixels_ += 2;
             return;
         }
         const MagCopyPosition from = kMagCopyPositions[static_cast<std::size_t>(nibble)];
-        if (y < static_cast<std::size_t>(from.dy)) throw EMagError("copy from above the first row");
-        if (unit < static_cast<std::size_t>(from.dx)) throw EMagError("copy from left of the first unit");
+        if (y < static_cast<std::size_t>(from.dy)) Fail("copy from above the first row");
+        if (unit < static_cast<std::size_t>(from.dx)) Fail("copy from left of the first unit");
         std::memcpy(to, rows_[y - from.dy] + 2 * (unit - from.dx), 2);
     }
 

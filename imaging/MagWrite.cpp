@@ -100,11 +100,11 @@ std::vector<std::uint8_t> PaletteBytes(const std::vector<PaletteEntry>& table, i
 }  // namespace
 
 TMagData EncodeMagFile(const TBitmap& picture, const MagProperties& properties) {
+    if (picture.PixelFormat() != TPixelFormat::Bit4 && picture.PixelFormat() != TPixelFormat::Bit8)
+        throw EInvalidMagOperation("picture is not 4 or 8 bits per pixel");
     const int colorMode = picture.PixelFormat() == TPixelFormat::Bit8 ? 1 : 0;
     const int u = MagFlagBytePixels(colorMode);
-    IMVEXA_ASSERT(picture.PixelFormat() == TPixelFormat::Bit8 || picture.PixelFormat() == TPixelFormat::Bit4,
-                  "EncodeMagFile: Not a 4- or 8-bit Picture", "Mag");
-    IMVEXA_ASSERT(picture.Width() % u == 0, "EncodeMagFile: Width Not a Multiple of the Flag Byte", "Mag");
+    if (picture.Width() % u != 0) throw EInvalidMagOperation("width is not whole flag bytes");
     if (picture.Empty()) throw EInvalidMagOperation("picture is empty");
     CheckText(properties);
     const int leftX = properties.LeftX - properties.LeftX % u;

@@ -132,6 +132,20 @@ TEST(MagErrors, InvalidOperationsFailWithTheirDetail) {
              Save(image);
          },
          "range over"},
+        {"a bitmap of another depth",
+         [](TMAGImage& image) {
+             image.SetHeight(1);
+             image.InternalBitmap().SetPixelFormat(TPixelFormat::Bit24);
+             Save(image);
+         },
+         "picture is not 4 or 8 bits per pixel"},
+        {"a bitmap of part of a flag byte",
+         [](TMAGImage& image) {
+             image.SetHeight(1);
+             image.InternalBitmap().SetWidth(5);
+             Save(image);
+         },
+         "width is not whole flag bytes"},
         {"comment with the comment end",
          [](TMAGImage& image) {
              image.SetHeight(1);
