@@ -168,10 +168,5 @@ TEST(MagErrors, InvalidOperationsFailWithTheirDetail) {
     }
 }
 
-TEST(MagErrors, AssigningNothingIsAConversionError) {
-    TMAGImage image;
-    ExpectError<EConvertError>([&] { image.Assign(nullptr); }, "Cannot assign a nil to a TMAGImage");
-}
-
 }  // namespace
 }  // namespace imvexa::test
