@@ -109,28 +109,38 @@ void PutColor(const PixelTarget& target, std::uint8_t* row, int x, const Palette
     pixel[2] = color.red;
 }
 
+// One row of white pixels in the target's encoding.
+std::vector<std::uint8_t> WhiteRow(const PixelTarget& target, NearestColor& nearest) {
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(target.stride), 0);
+    for (int x = 0; x < target.width; ++x) PutColor(target, row.data(), x, kWhite, nearest);
+    return row;
+}
+
 // Fills the target with the source's picture where the two overlap and with
-// white elsewhere. Rows of the same encoding are copied as they are.
+// white elsewhere. Rows start as a copy of a white row; rows of the same
+// encoding are then copied as they are.
 void PaintPicture(const TBitmap& source, const PixelTarget& target) {
     const int keptWidth = std::min(source.Width(), target.width);
     const int keptHeight = std::min(source.Height(), target.height);
     const int sourceBits = source.BitsPerPixel();
     const bool sameEncoding = sourceBits == target.bitsPerPixel && SameColors(source.ColorTable(), target.colors);
     NearestColor nearest(target.colors);
+    const std::vector<std::uint8_t> white = WhiteRow(target, nearest);
+    const auto keptBytes = static_cast<std::size_t>((std::int64_t{keptWidth} * sourceBits + 7) / 8);
+    // The pixels that share the last copied byte with kept ones, beyond them.
+    const int partialEnd = std::min<int>(target.width, static_cast<int>(keptBytes * 8 / std::max(sourceBits, 1)));
     for (int y = 0; y < target.height; ++y) {
         std::uint8_t* row = target.bits + y * target.stride;
-        int x = 0;
-        if (y < keptHeight) {
-            const std::uint8_t* from = source.ScanLine(y);
-            if (sameEncoding) {
-                // A partial last byte brings a few pixels too many; the white fill below covers them.
-                std::memcpy(row, from, static_cast<std::size_t>((std::int64_t{keptWidth} * sourceBits + 7) / 8));
-                x = keptWidth;
-            }
-            for (; x < keptWidth; ++x)
+        std::memcpy(row, white.data(), white.size());
+        if (y >= keptHeight) continue;
+        const std::uint8_t* from = source.ScanLine(y);
+        if (sameEncoding) {
+            std::memcpy(row, from, keptBytes);
+            for (int x = keptWidth; x < partialEnd; ++x) PutColor(target, row, x, kWhite, nearest);
+        } else {
+            for (int x = 0; x < keptWidth; ++x)
                 PutColor(target, row, x, PixelColor(from, x, sourceBits, source.ColorTable()), nearest);
         }
-        for (; x < target.width; ++x) PutColor(target, row, x, kWhite, nearest);
     }
 }
 
