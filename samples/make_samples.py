@@ -6,6 +6,7 @@ metafiles. Each picture shows a few coloured shapes so that a wrong row
 order, palette or scale is easy to see."""
 import math
 import os
+import shutil
 import struct
 import sys
 
@@ -245,3 +246,7 @@ if __name__ == '__main__':
     for name, make in SAMPLES.items():
         with open(os.path.join(folder, name), 'wb') as f:
             f.write(make())
+    # Files made by the project's own writers (MAG pictures) are kept as they are.
+    kept = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'kept')
+    for name in sorted(os.listdir(kept)):
+        shutil.copyfile(os.path.join(kept, name), os.path.join(folder, name))

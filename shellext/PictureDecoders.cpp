@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "Common.h"
+#include "Mag.h"
 #include "PlatformPicture.h"
 
 namespace imvexa {
@@ -18,6 +19,10 @@ bool IsOneOf(const std::string& key, std::initializer_list<const char*> keys) {
 void DecodePicture(const std::string& path, const std::string& extension, TBitmap& source) {
     if (IsOneOf(extension, {"BMP", "DIB", "RLE"})) {
         source.LoadFromFile(path);
+    } else if (extension == "MAG") {
+        TMAGImage picture;
+        picture.LoadFromFile(path);
+        source.Assign(&picture);
     } else if (IsOneOf(extension, {"ICO", "EMF", "WMF"})) {
         LoadPlatformPicture(path, extension, source);
     } else if (TSusiePlugIn* host = Settings().SusieHost.get()) {

@@ -1,4 +1,4 @@
-// Icons and metafiles through the extractor, from the generated sample files.
+// Sample files of each built-in format through the extractor.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -11,9 +11,14 @@ namespace {
 
 struct Thumbnail {
     explicit Thumbnail(const std::string& name)
-        : bitmap(ExtractThumbnail(std::string(IMVEXA_SAMPLES_DIR) + "\\" + name, name.substr(name.size() - 3))) {}
+        : bitmap(ExtractThumbnail(std::string(IMVEXA_SAMPLES_DIR) + "\\" + name, name.substr(name.rfind('.') + 1))) {}
     ~Thumbnail() {
         if (bitmap) DeleteObject(bitmap);
+    }
+    int BitsPerPixel() const {
+        BITMAP object{};
+        GetObjectW(bitmap, sizeof object, &object);
+        return object.bmBitsPixel;
     }
     COLORREF At(int x, int y) const {
         HDC dc = CreateCompatibleDC(nullptr);
@@ -28,7 +33,7 @@ struct Thumbnail {
 
 const COLORREF kWhite = RGB(255, 255, 255);
 
-TEST(PlatformPictureTest, IconsAreDrawnAtTheLargeIconSizeOverTheWindowColour) {
+TEST(SampleThumbnailTest, IconsAreDrawnAtTheLargeIconSizeOverTheWindowColour) {
     const Thumbnail thumbnail("ICON.ICO");
     ASSERT_NE(thumbnail.bitmap, nullptr);
     // The 32 × 32 image sits centred at (44, 44); its 2-pixel transparent
@@ -39,7 +44,7 @@ TEST(PlatformPictureTest, IconsAreDrawnAtTheLargeIconSizeOverTheWindowColour) {
     EXPECT_EQ(thumbnail.At(76, 60), kWhite);
 }
 
-TEST(PlatformPictureTest, EnhancedMetafilesTakeTheirFrameSize) {
+TEST(SampleThumbnailTest, EnhancedMetafilesTakeTheirFrameSize) {
     // A 200 × 120 picture scaled into (0, 24, 120, 96), filled with a rectangle.
     const Thumbnail thumbnail("METAFILE.EMF");
     ASSERT_NE(thumbnail.bitmap, nullptr);
@@ -48,13 +53,23 @@ TEST(PlatformPictureTest, EnhancedMetafilesTakeTheirFrameSize) {
     EXPECT_EQ(thumbnail.At(60, 100), kWhite);
 }
 
-TEST(PlatformPictureTest, PlaceableMetafilesTakeTheirBoxSize) {
+TEST(SampleThumbnailTest, PlaceableMetafilesTakeTheirBoxSize) {
     // 900 × 600 units at 1440 per inch: 60 × 40 pixels, centred at (30, 40).
     const Thumbnail thumbnail("PLACEABLE.WMF");
     ASSERT_NE(thumbnail.bitmap, nullptr);
     EXPECT_EQ(thumbnail.At(29, 60), kWhite);
     EXPECT_NE(thumbnail.At(50, 60), kWhite);
     EXPECT_EQ(thumbnail.At(60, 81), kWhite);
+}
+
+TEST(SampleThumbnailTest, MagPicturesKeepTheirColourMode) {
+    const Thumbnail colours256("TILES_256.MAG");
+    ASSERT_NE(colours256.bitmap, nullptr);
+    EXPECT_EQ(colours256.BitsPerPixel(), 8);
+    const Thumbnail colours16("STRIPES_16.MAG");
+    ASSERT_NE(colours16.bitmap, nullptr);
+    EXPECT_EQ(colours16.BitsPerPixel(), 4);
+    EXPECT_NE(colours16.At(60, 60), kWhite);
 }
 
 }  // namespace
