@@ -2,10 +2,10 @@
 // through the screen's device context, and the halftone palettes.
 #include <windows.h>
 
-#include <array>
 #include <cstring>
 
 #include "RuntimeErrors.h"
+#include "ZdDIBHalftonePalette.h"
 #include "ZdDIBPlatform.h"
 
 namespace imvexa {
@@ -49,25 +49,11 @@ private:
 };
 
 PaletteHandle MakeColorHalftonePalette() {
-    constexpr std::array<std::uint8_t, 6> reds{0, 51, 102, 153, 204, 255};
-    constexpr std::array<std::uint8_t, 7> greens{0, 43, 85, 128, 171, 214, 255};
-    constexpr std::array<std::uint8_t, 5> blues{0, 64, 128, 192, 255};
-    std::array<PaletteEntry, 215> entries{};
-    for (std::size_t i = 0; i < reds.size(); ++i)
-        for (std::size_t j = 0; j < greens.size(); ++j)
-            for (std::size_t k = 0; k < blues.size(); ++k)
-                entries[35 * i + 5 * j + k] = {reds[i], greens[j], blues[k], 0};
-    entries[210] = {128, 0, 0, 0};
-    entries[211] = {128, 128, 0, 0};
-    entries[212] = {128, 0, 128, 0};
-    entries[213] = {192, 192, 192, 0};
-    entries[214] = {128, 128, 128, 0};
-    return CreatePaletteHandle(entries.data(), static_cast<int>(entries.size()));
+    return CreatePaletteHandle(kHalftoneColors.data(), static_cast<int>(kHalftoneColors.size()));
 }
 
 PaletteHandle MakeBlackWhitePalette() {
-    const PaletteEntry entries[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
-    return CreatePaletteHandle(entries, 2);
+    return CreatePaletteHandle(kBlackWhiteColors.data(), static_cast<int>(kBlackWhiteColors.size()));
 }
 
 // A palette made once per process on first use and deleted at module end.
