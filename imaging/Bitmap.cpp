@@ -216,6 +216,10 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
     Rebuild(width_, height_, format, colors_, *this);
 }
 
+void TBitmap::SetPixelFormat(TPixelFormat format, std::vector<PaletteEntry> colors) {
+    Rebuild(width_, height_, format, std::move(colors), *this);
+}
+
 void TBitmap::SetColorTable(std::vector<PaletteEntry> colors) {
     const int bitsPerPixel = BitsPerPixel();
     colors.resize(bitsPerPixel > 8 ? 0 : std::min(colors.size(), std::size_t{1} << bitsPerPixel));

@@ -43,6 +43,9 @@ public:
     // exact, narrowing picks the nearest colour of the colour table (a table
     // of the format's full size is made first when the bitmap has none).
     void SetPixelFormat(TPixelFormat format);
+    // The same with the colour table the new format gets (for 1, 4 and 8
+    // bits; the format's default table when it does not fit).
+    void SetPixelFormat(TPixelFormat format, std::vector<PaletteEntry> colors);
     int BitsPerPixel() const { return imvexa::BitsPerPixel(format_); }
     std::int64_t Stride() const { return RowStride(width_, BitsPerPixel()); }
 

@@ -10,6 +10,8 @@ import shutil
 import struct
 import sys
 
+from PIL import Image
+
 
 def stride(width, bits):
     return (width * bits + 31) // 32 * 4
@@ -208,6 +210,21 @@ def emf():
     return header + body
 
 
+def pillow_picture(w, h, mode='RGB'):
+    picture = Image.new('RGB', (w, h))
+    picture.putdata([scene(x, y, w, h) for y in range(h) for x in range(w)])
+    return picture if mode == 'RGB' else picture.convert(mode)
+
+
+def pillow_file(w, h, fmt, mode='RGB', **options):
+    def make():
+        import io
+        out = io.BytesIO()
+        pillow_picture(w, h, mode).save(out, fmt, **options)
+        return out.getvalue()
+    return make
+
+
 # A Japanese passage: kanji, hiragana, katakana, ASCII, in the encodings the text page reads.
 PASSAGE = ('今日は良い天気です。ひらがな、カタカナ、漢字を表示します。\r\n'
            'サムネイルの試験用テキスト Imvexa 1.0 です。\r\n')
@@ -231,6 +248,12 @@ SAMPLES = {
     'icon.ico': lambda: ico([(16, 4), (32, 8), (32, 32), (48, 32)]),
     'metafile.emf': emf,
     'placeable.wmf': placeable_wmf,
+    'truecolour.png': pillow_file(300, 200, 'PNG'),
+    'palette_interlaced.png': pillow_file(90, 140, 'PNG', 'P', interlace=1),
+    'grey.png': pillow_file(100, 100, 'PNG', 'L'),
+    'photo.jpg': pillow_file(320, 240, 'JPEG', quality=90),
+    'progressive.jpeg': pillow_file(200, 260, 'JPEG', progressive=True),
+    'grey.jfif': pillow_file(110, 80, 'JPEG', 'L'),
     'hello.txt': lambda: b'hello\r\nabc',
     'japanese_sjis.txt': text_sample('shift_jis'),
     'japanese_euc.txt': text_sample('euc_jp'),

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "JPEG.h"
+
 namespace imvexa {
 
 namespace {
@@ -57,10 +59,23 @@ void LoadSettings(ModuleSettings& settings) {
     }
 }
 
+namespace {
+
+// JPEG pictures decode to 8 bits on a palette display, else to 24 bits.
+void ChooseJpegPixelFormat() {
+    HDC screen = GetDC(nullptr);
+    if (!screen) return;
+    SetDefaultJPEGPixelFormat(JPEGPixelFormatForDisplay(GetDeviceCaps(screen, BITSPIXEL), GetDeviceCaps(screen, PLANES)));
+    ReleaseDC(nullptr, screen);
+}
+
+}  // namespace
+
 ModuleSettings& Settings() {
     std::call_once(startOnce, [] {
         auto* settings = new ModuleSettings;
         LoadSettings(*settings);
+        ChooseJpegPixelFormat();
         module = settings;
     });
     return *module.load();

@@ -3,8 +3,10 @@
 #include <initializer_list>
 
 #include "Common.h"
+#include "JPEG.h"
 #include "Mag.h"
 #include "PlatformPicture.h"
+#include "QXPNGL.h"
 
 namespace imvexa {
 
@@ -14,15 +16,25 @@ bool IsOneOf(const std::string& key, std::initializer_list<const char*> keys) {
         if (key == candidate) return true;
     return false;
 }
+
+// Loads the file with a decoder of its own, then makes source a copy of the picture.
+template <typename Decoder>
+void LoadThrough(const std::string& path, TBitmap& source) {
+    Decoder picture;
+    picture.LoadFromFile(path);
+    source.Assign(&picture);
+}
 }  // namespace
 
 void DecodePicture(const std::string& path, const std::string& extension, TBitmap& source) {
     if (IsOneOf(extension, {"BMP", "DIB", "RLE"})) {
         source.LoadFromFile(path);
+    } else if (IsOneOf(extension, {"JPG", "JPEG", "JPE", "JFIF"})) {
+        LoadThrough<TJPEGImage>(path, source);
+    } else if (extension == "PNG") {
+        LoadThrough<QXPNGLE>(path, source);
     } else if (extension == "MAG") {
-        TMAGImage picture;
-        picture.LoadFromFile(path);
-        source.Assign(&picture);
+        LoadThrough<TMAGImage>(path, source);
     } else if (IsOneOf(extension, {"ICO", "EMF", "WMF"})) {
         LoadPlatformPicture(path, extension, source);
     } else if (TSusiePlugIn* host = Settings().SusieHost.get()) {

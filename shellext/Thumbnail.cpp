@@ -54,9 +54,7 @@ void FillWhite(TBitmap& bitmap) {
 
 // The thumbnail takes the source's pixel format (and colour table), keeping its picture.
 void TakePixelFormat(TBitmap& thumbnail, const TBitmap& source) {
-    if (source.PixelFormat() == thumbnail.PixelFormat()) return;
-    thumbnail.SetColorTable(source.ColorTable());
-    thumbnail.SetPixelFormat(source.PixelFormat());
+    thumbnail.SetPixelFormat(source.PixelFormat(), source.ColorTable());
 }
 
 void DrawUnscaled(TBitmap& thumbnail, TBitmap& source, const Rect& target) {

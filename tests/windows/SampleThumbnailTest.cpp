@@ -62,6 +62,33 @@ TEST(SampleThumbnailTest, PlaceableMetafilesTakeTheirBoxSize) {
     EXPECT_EQ(thumbnail.At(60, 81), kWhite);
 }
 
+TEST(SampleThumbnailTest, PngAndJpegFilesAreDecoded) {
+    for (const char* name : {"TRUECOLOUR.PNG", "PALETTE_INTERLACED.PNG", "PHOTO.JPG", "PROGRESSIVE.JPEG"}) {
+        const Thumbnail thumbnail(name);
+        ASSERT_NE(thumbnail.bitmap, nullptr) << name;
+        int inked = 0;
+        for (int x = 0; x < 120; ++x) inked += thumbnail.At(x, 60) != kWhite;
+        EXPECT_GT(inked, 30) << name;
+    }
+}
+
+TEST(SampleThumbnailTest, PaletteThumbnailsTakeTheColourTableOfTheirPicture) {
+    for (const char* name : {"GREY.PNG", "GREY.JFIF"}) {
+        const Thumbnail thumbnail(name);
+        ASSERT_NE(thumbnail.bitmap, nullptr) << name;
+        EXPECT_EQ(thumbnail.BitsPerPixel(), 8) << name;
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, thumbnail.bitmap);
+        RGBQUAD colors[256];
+        const UINT count = GetDIBColorTable(dc, 0, 256, colors);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        EXPECT_GT(count, 200u) << name;
+        for (UINT i = 0; i < count; ++i)
+            EXPECT_TRUE(colors[i].rgbRed == colors[i].rgbGreen && colors[i].rgbGreen == colors[i].rgbBlue) << name << i;
+    }
+}
+
 TEST(SampleThumbnailTest, MagPicturesKeepTheirColourMode) {
     const Thumbnail colours256("TILES_256.MAG");
     ASSERT_NE(colours256.bitmap, nullptr);
