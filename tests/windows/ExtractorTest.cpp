@@ -208,9 +208,19 @@ TEST_F(ExtractorTest, MissingAndUndecodableFilesFail) {
     const Result missing = Extract((folder_ / "missing.bmp").string());
     EXPECT_EQ(missing.hr, E_FAIL);
     EXPECT_EQ(missing.bitmap, nullptr);
-    const Result broken = Extract(WriteFile("broken.bmp", "BM this is not a bitmap"));
-    EXPECT_EQ(broken.hr, E_FAIL);
-    EXPECT_EQ(broken.bitmap, nullptr);
+    const std::pair<const char*, std::string> damaged[] = {
+        {"broken.bmp", "BM this is not a bitmap"},
+        {"broken.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16)},
+        {"broken.jpg", "\xFF\xD8\xFF\xE0 not a JPEG"},
+        {"broken.mag", "MAKI02  nothing more"},
+        {"broken.ico", "\0\0\1\0\5\0"},
+        {"broken.wmf", "not a metafile at all"},
+    };
+    for (const auto& [name, bytes] : damaged) {
+        const Result broken = Extract(WriteFile(name, bytes));
+        EXPECT_EQ(broken.hr, E_FAIL) << name;
+        EXPECT_EQ(broken.bitmap, nullptr) << name;
+    }
 }
 
 TEST_F(ExtractorTest, ReadsPathsInTheJapaneseCodePage) {
