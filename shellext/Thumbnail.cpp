@@ -8,6 +8,7 @@
 #include "Bitmap.h"
 #include "Common.h"
 #include "PictureDecoders.h"
+#include "Reduce.h"
 #include "SlashList.h"
 #include "TextPage.h"
 #include "ThumbnailLayout.h"
@@ -81,6 +82,26 @@ void DrawStretched(TBitmap& thumbnail, TBitmap& source, const Rect& target) {
                0, 0, source.Width(), source.Height(), SRCCOPY);
 }
 
+// Quality mode: the picture box-averaged to the target's size, drawn one to one.
+void DrawReduced(TBitmap& thumbnail, TBitmap& source, const Rect& target) {
+    TZdDIB picture, reduced;
+    picture.Assign(&source);
+    ReduceImage(picture, reduced, target.right - target.left, target.bottom - target.top);
+    thumbnail.SetPixelFormat(TPixelFormat::Bit24);
+    reduced.Draw(thumbnail.Canvas(), target);
+}
+
+// The per-user reduction mode, read afresh. A value of the wrong type cannot
+// be read and leaves the default, quality, rather than failing every
+// thumbnail of a large picture.
+bool QualityModeNow() {
+    try {
+        return ReadQualityMode(Settings());
+    } catch (const ERegistryException&) {
+        return true;
+    }
+}
+
 }  // namespace
 
 HBITMAP ExtractThumbnail(const std::string& path, const std::string& extension) {
@@ -101,10 +122,12 @@ HBITMAP ExtractThumbnail(const std::string& path, const std::string& extension) 
     DecodePicture(path, extension, source);
 
     const ThumbnailLayout layout = LayOutThumbnail(source.Width(), source.Height(), edge);
-    if (layout.scaled)
-        DrawStretched(thumbnail, source, layout.target);
-    else
+    if (!layout.scaled)
         DrawUnscaled(thumbnail, source, layout.target);
+    else if (QualityModeNow())
+        DrawReduced(thumbnail, source, layout.target);
+    else
+        DrawStretched(thumbnail, source, layout.target);
     GdiFlush();
     return thumbnail.ReleaseHandle();
 }

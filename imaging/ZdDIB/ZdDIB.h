@@ -13,6 +13,10 @@
 #include "ZdGraph.h"
 #include "ZdInternalDIB.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace imvexa {
 
 class TBitmap;
@@ -74,6 +78,20 @@ public:
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) override;
 
+#ifdef _WIN32
+    // Stretch-draws the image into rect of the device context with copyMode
+    // as raster operation: directly, or through a halftone (HalftoneMode 1
+    // and 2; ZdDIBDraw_win32.cpp).
+    void Draw(HDC dc, const Rect& rect, DWORD copyMode = SRCCOPY);
+    // The packed DIB (header, colours, pixels) of clipboard format CF_DIB
+    // (ZdDIBClipboard_win32.cpp). Loading replaces the image only on success.
+    void LoadFromClipboardFormat(std::uint16_t format, HANDLE data, PaletteHandle palette);
+    void SaveToClipboardFormat(std::uint16_t& format, HANDLE& data, PaletteHandle& palette);
+    // Loads the clipboard's CF_DIB data; the clipboard is closed again also
+    // when loading fails.
+    void LoadFromClipboard();
+#endif
+
     // --- For the pixel-format conversions, drawing, canvas and clipboard code.
 
     // The storage; never null while the image lives.
@@ -95,6 +113,8 @@ public:
                         const std::function<void(const ProgressStep& step)>& work);
 
 private:
+    friend class TZdDIBCanvas;  // notifies the image when its drawing is done
+
     // The storage, asserting that it is set; operation names the caller.
     TZdInternalDIB& Storage(const char* operation) const;
     void ReleaseInternalDIB();

@@ -127,8 +127,7 @@ void ReadPlainRows(TStream& stream, TZdDIBInfo& info, bool useMapping) {
 
 // Compressed pixel data (the RLE codes) of bfSize - bfOffBits bytes, which
 // must all be present in the stream.
-void ReadEncodedData(TStream& stream, const BitmapFileHeader& file, TZdDIBInfo& info, bool useMapping) {
-    const std::int64_t size = std::int64_t{file.bfSize} - std::int64_t{file.bfOffBits};
+void ReadEncodedData(TStream& stream, std::int64_t size, TZdDIBInfo& info, bool useMapping) {
     if (size <= 0 || size > BytesLeft(stream) || size > kMaxPixelBytes)
         throw EZdDIBInvalidDIB("TZdInternalDIB.LoadFromStream: Invalid Size of Compressed Data");
     PixelBlock block(size, useMapping);
@@ -221,22 +220,26 @@ void TZdInternalDIB::LoadFromStream(TStream& stream) {
     else
         throw EZdDIBInvalidDIB("TZdInternalDIB.LoadFromStream: Invalid Bitmap Header Size");
     stream.Seek(fileStart + file.bfOffBits, SeekOrigin::Begin);
-    CheckPictureSize(info.Header);
+    ReadPixelData(stream, masks, std::int64_t{file.bfSize} - std::int64_t{file.bfOffBits}, info, UseFMO);
+    Install(info);
+}
 
+void ReadPixelData(TStream& stream, BitFieldMasks masks, std::int64_t encodedSize, TZdDIBInfo& info,
+                   bool useMapping) {
+    CheckPictureSize(info.Header);
     const BitmapInfoHeader& header = info.Header;
     if (header.biBitCount == 16 || header.biBitCount == 32) {
         if (header.biCompression != kBiRgb && header.biCompression != kBiBitFields)
             throw EZdDIBInvalidDIB("TZdInternalDIB.LoadFromStream: Invalid Compression");
         if (header.biCompression == kBiRgb) masks = DefaultBitFieldMasks(header.biBitCount);
-        ReadBitFieldPixels(stream, masks, info, UseFMO);
+        ReadBitFieldPixels(stream, masks, info, useMapping);
     } else if (header.biCompression == kBiRgb) {
-        ReadPlainRows(stream, info, UseFMO);
+        ReadPlainRows(stream, info, useMapping);
     } else {
         // RLE codes, or a compression no pixel format knows: kept as they are
         // and refused when the pixel format is asked for.
-        ReadEncodedData(stream, file, info, UseFMO);
+        ReadEncodedData(stream, encodedSize, info, useMapping);
     }
-    Install(info);
 }
 
 }  // namespace imvexa

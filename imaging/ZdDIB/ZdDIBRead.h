@@ -24,4 +24,12 @@ BitFieldMasks DefaultBitFieldMasks(int bitCount);
 // of the reader. Raises EZdDIBInvalidDIB for a zero mask or missing rows.
 void ReadBitFieldPixels(TStream& stream, const BitFieldMasks& masks, TZdDIBInfo& info, bool useMapping);
 
+// Reads the pixels that info's header describes from the stream into a new
+// block of info: plain rows, 16- and 32-bit pixels (with masks for bit
+// fields) as 24 bits, or encodedSize bytes of compressed data. Checks the
+// picture's size first: EZdDIBInvalidDIB for an empty or too large picture
+// and for data the stream does not hold.
+void ReadPixelData(TStream& stream, BitFieldMasks masks, std::int64_t encodedSize, TZdDIBInfo& info,
+                   bool useMapping);
+
 }  // namespace imvexa

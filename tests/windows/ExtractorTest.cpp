@@ -13,7 +13,9 @@
 
 #include "Bitmap.h"
 #include "ClassFactory.h"
+#include "Common.h"
 #include "Thumbnail.h"
+#include "WindowsTestSupport.h"
 
 extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID, REFIID, void**);
 extern "C" HRESULT WINAPI DllCanUnloadNow();
@@ -264,21 +266,47 @@ TEST_F(ExtractorTest, CentresSmallPicturesInTheirOwnFormat) {
     DeleteObject(result.bitmap);
 }
 
-TEST_F(ExtractorTest, StretchesLargePicturesIntoTheirRectangle) {
-    const Result result = Extract(WriteBitmap("tall.bmp", 100, 200, TPixelFormat::Bit24));
+// Large pictures in both reduction modes, chosen per user in the registry.
+class ReductionModeTest : public ExtractorTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        const DWORD quality = GetParam() ? 1 : 0;
+        RegSetValueExA(key, kQualityValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&quality), sizeof quality);
+        RegCloseKey(key);
+    }
+    PrivateRegistry registry_;
+};
+
+TEST_P(ReductionModeTest, FitsLargePicturesIntoTheirRectangle) {
+    const Result result = Extract(WriteBitmap("tall.bmp", 100, 200, TPixelFormat::Bit8));
     ASSERT_EQ(result.hr, S_OK);
-    EXPECT_EQ(result.dib.dsBm.bmBitsPixel, 24);
+    // Quality mode draws a 24-bit reduction; speed mode keeps the picture's format.
+    EXPECT_EQ(result.dib.dsBm.bmBitsPixel, GetParam() ? 24 : 8);
     EXPECT_EQ(PixelAt(result.bitmap, 29, 60), RGB(255, 255, 255));  // R = (30, 0, 90, 120)
     EXPECT_EQ(PixelAt(result.bitmap, 30, 60), RGB(0, 0, 0));
     EXPECT_EQ(PixelAt(result.bitmap, 89, 60), RGB(0, 0, 0));
     EXPECT_EQ(PixelAt(result.bitmap, 90, 60), RGB(255, 255, 255));
     DeleteObject(result.bitmap);
-
-    const Result flat = Extract(WriteBitmap("flat.bmp", 1000, 4, TPixelFormat::Bit24));
-    ASSERT_EQ(flat.hr, S_OK);  // the height rounds to 0: a blank thumbnail
-    EXPECT_EQ(PixelAt(flat.bitmap, 60, 60), RGB(255, 255, 255));
-    DeleteObject(flat.bitmap);
 }
+
+TEST_P(ReductionModeTest, APictureWhoseHeightRoundsToZero) {
+    const Result flat = Extract(WriteBitmap("flat.bmp", 1000, 4, TPixelFormat::Bit24));
+    if (GetParam()) {
+        EXPECT_EQ(flat.hr, E_FAIL);  // the reduction refuses a zero height
+        EXPECT_EQ(flat.bitmap, nullptr);
+    } else {
+        ASSERT_EQ(flat.hr, S_OK);  // the stretch draws nothing: a blank thumbnail
+        EXPECT_EQ(PixelAt(flat.bitmap, 60, 60), RGB(255, 255, 255));
+        DeleteObject(flat.bitmap);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, ReductionModeTest, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& mode) { return mode.param ? "Quality" : "Speed"; });
 
 TEST(EdgeSizeTest, FollowsTheShellLibraryVersion) {
     EXPECT_EQ(EdgeSizeForShellVersion((4u << 16) | 72), 160);
