@@ -8,6 +8,7 @@
 
 #include "Bitmap.h"
 #include "ZdDIB.h"
+#include "ZdDIBCanvas_win32.h"
 
 namespace imvexa {
 namespace {
@@ -139,6 +140,119 @@ TEST(PixelMemoryTest, ImagesUseFileMappingsByDefault) {
     TZdDIB image;
     EXPECT_TRUE(image.UseFMO());
     EXPECT_NE(image.InternalDIB().Info.MapHandle, nullptr);
+}
+
+// Makes image a 24-bit picture whose pixel (x, y) has a colour of its own.
+void FillGradient(TZdDIB& image, int width, int height) {
+    image.SetBitCount(24);
+    image.SetWidth(width);
+    image.SetHeight(height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) image.SetPixels(x, y, static_cast<std::int32_t>(RGB(x * 9, y * 13, 200)));
+}
+
+TEST(DrawTest, AnImageDrawnAtItsOwnSizeIsCopiedPixelForPixel) {
+    TZdDIB image;
+    FillGradient(image, 13, 7);
+    TBitmap target;
+    target.SetPixelFormat(TPixelFormat::Bit24);
+    target.SetSize(20, 10);
+    image.Draw(target.Canvas(), Rect{3, 2, 16, 9});
+    GdiFlush();
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 13; ++x) ASSERT_EQ(GetPixel(target.Canvas(), x + 3, y + 2), image.Pixels(x, y)) << x << "," << y;
+    EXPECT_EQ(GetPixel(target.Canvas(), 2, 2), RGB(255, 255, 255));
+}
+
+TEST(DrawTest, HalftonesDrawOnTheirPalettes) {
+    TZdDIB image;
+    FillGradient(image, 16, 16);
+    TBitmap target;
+    target.SetPixelFormat(TPixelFormat::Bit24);
+    target.SetSize(16, 16);
+    image.HalftoneMode = 2;
+    image.Draw(target.Canvas(), Rect{0, 0, 0, 16});  // an empty rectangle draws nothing
+    GdiFlush();
+    EXPECT_EQ(GetPixel(target.Canvas(), 0, 0), RGB(255, 255, 255));
+    image.Draw(target.Canvas(), Rect{0, 0, 16, 16});
+    GdiFlush();
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const COLORREF c = GetPixel(target.Canvas(), x, y);
+            ASSERT_TRUE(c == RGB(0, 0, 0) || c == RGB(255, 255, 255)) << x << "," << y;
+        }
+    EXPECT_EQ(image.HalftoneMode, 2);  // restored after drawing
+}
+
+TEST(CanvasTest, DrawsIntoTheImagesOwnPixels) {
+    TZdDIB image;
+    image.SetBitCount(24);
+    image.SetWidth(4);
+    image.SetHeight(4);
+    int changes = 0;
+    image.OnChange = [&](TGraphic&) { ++changes; };
+    {
+        TZdDIBCanvas canvas(&image);
+        PatBlt(canvas.Handle(), 0, 0, 4, 4, WHITENESS);
+    }
+    EXPECT_EQ(image.Pixels(3, 3), 0xFFFFFFu);
+    EXPECT_EQ(changes, 1);
+
+    TZdDIB heapImage;
+    auto storage = std::make_unique<TZdInternalDIB>(false);
+    storage->CreateDIB(4, 4, 0, 24);
+    heapImage.ReplaceInternalDIB(std::move(storage));
+    try {
+        TZdDIBCanvas canvas(&heapImage);
+        FAIL() << "a canvas needs file-mapping memory";
+    } catch (const EZdDIBCanvasFailed& error) {
+        EXPECT_STREQ(error.what(), "TZdDIBCanvas.Create: Cannot Create Canvas");
+    }
+}
+
+TEST(ClipboardTest, PackedDibsTravelThroughGlobalMemoryAndTheClipboard) {
+    TZdDIB image;
+    FillGradient(image, 5, 3);
+    std::uint16_t format = 0;
+    HANDLE data = nullptr;
+    PaletteHandle palette = reinterpret_cast<PaletteHandle>(1);
+    image.SaveToClipboardFormat(format, data, palette);
+    EXPECT_EQ(format, CF_DIB);
+    EXPECT_EQ(palette, nullptr);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(GlobalSize(data), 40u + 16u * 3u);
+
+    TZdDIB copy;
+    copy.LoadFromClipboardFormat(format, data, nullptr);
+    EXPECT_EQ(copy.Width(), 5);
+    EXPECT_EQ(copy.Pixels(4, 2), image.Pixels(4, 2));
+    EXPECT_THROW(copy.LoadFromClipboardFormat(CF_BITMAP, data, nullptr), EInvalidGraphic);
+    EXPECT_THROW(copy.LoadFromClipboardFormat(CF_DIB, nullptr, nullptr), EInvalidGraphic);
+
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    ASSERT_NE(SetClipboardData(CF_DIB, data), nullptr);  // the clipboard owns the block now
+    CloseClipboard();
+    TZdDIB pasted;
+    pasted.LoadFromClipboard();
+    EXPECT_EQ(pasted.Height(), 3);
+    EXPECT_EQ(pasted.Pixels(1, 1), image.Pixels(1, 1));
+}
+
+TEST(ClipboardTest, MalformedPackedDibsAreRefused) {
+    const std::uint32_t badHeader[4] = {99, 1, 1, 0};
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof badHeader);
+    std::memcpy(GlobalLock(block), badHeader, sizeof badHeader);
+    GlobalUnlock(block);
+    TZdDIB image;
+    try {
+        image.LoadFromClipboardFormat(CF_DIB, block, nullptr);
+        FAIL() << "a header size of 99 is no DIB";
+    } catch (const EZdDIBInvalidDIB& error) {
+        EXPECT_STREQ(error.what(), "TZdDIB.LoadFromClipboardFormat: Invalid Clipboard Data");
+    }
+    EXPECT_EQ(image.Width(), 1);  // unchanged
+    GlobalFree(block);
 }
 
 }  // namespace
