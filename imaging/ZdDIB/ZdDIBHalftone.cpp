@@ -17,14 +17,11 @@ namespace imvexa {
 
 namespace {
 
-// Per channel: red, green, blue. The errors stay far inside 16 bits: each
-// pixel passes on only 29/32 of what it received.
+// Per channel: red, green, blue. The error rows keep 16 bits per channel;
+// the errors stay far inside them, as each pixel passes on only 29/32 of what
+// it received.
 using ChannelValues = std::array<int, 3>;
 using ChannelErrors = std::array<std::int16_t, 3>;
-
-std::int16_t Error(int value) {
-    return static_cast<std::int16_t>(value);
-}
 
 // Runs the diffusion over the rows of a Bits-bit source. place(resultRow, x,
 // adjusted) writes pixel x and returns the errors it leaves.
@@ -40,7 +37,7 @@ TZdDIBInfo Diffuse(const TZdDIBInfo& source, const PictureRows& rows, int bitCou
                            std::swap(previous, current);
                            const bool leftToRight = memoryRow % 2 == 0;
                            const std::int64_t direction = leftToRight ? 1 : -1;
-                           ChannelErrors preceding{};
+                           ChannelValues preceding{};
                            for (std::int64_t i = 0; i < rows.width; ++i) {
                                const std::int64_t x = leftToRight ? i : rows.width - 1 - i;
                                const ChannelErrors& above = previous[static_cast<std::size_t>(x + 1)];
@@ -51,7 +48,8 @@ TZdDIBInfo Diffuse(const TZdDIBInfo& source, const PictureRows& rows, int bitCou
                                for (int c = 0; c < 3; ++c)
                                    adjusted[c] = values[c] - (12 * above[c] + 12 * preceding[c] + 5 * behind[c]) / 32;
                                preceding = place(out, x, adjusted);
-                               current[static_cast<std::size_t>(x + 1)] = preceding;
+                               ChannelErrors& stored = current[static_cast<std::size_t>(x + 1)];
+                               for (int c = 0; c < 3; ++c) stored[c] = static_cast<std::int16_t>(preceding[c]);
                            }
                        });
 }
@@ -77,20 +75,29 @@ std::uint8_t LevelIndex(const std::array<std::uint8_t, 256>& indexes, int value)
     return indexes[static_cast<std::size_t>(std::clamp(value, 0, 255))];
 }
 
-ChannelErrors PlaceOnCube(std::uint8_t* out, std::int64_t x, const ChannelValues& adjusted) {
+// Places a pixel on the colour cube (a function object, so that it is inlined).
+struct PlaceOnCube {
+    ChannelValues operator()(std::uint8_t* out, std::int64_t x, const ChannelValues& adjusted) const;
+};
+
+ChannelValues PlaceOnCube::operator()(std::uint8_t* out, std::int64_t x, const ChannelValues& adjusted) const {
     const std::uint8_t i = LevelIndex(kRedLevels, adjusted[0]);
     const std::uint8_t j = LevelIndex(kGreenLevels, adjusted[1]);
     const std::uint8_t k = LevelIndex(kBlueLevels, adjusted[2]);
     out[x] = static_cast<std::uint8_t>(35 * i + 5 * j + k);
-    return ChannelErrors{Error(kHalftoneReds[i] - adjusted[0]), Error(kHalftoneGreens[j] - adjusted[1]),
-                         Error(kHalftoneBlues[k] - adjusted[2])};
+    return ChannelValues{kHalftoneReds[i] - adjusted[0], kHalftoneGreens[j] - adjusted[1],
+                         kHalftoneBlues[k] - adjusted[2]};
 }
 
-ChannelErrors PlaceBlackOrWhite(std::uint8_t* out, std::int64_t x, const ChannelValues& adjusted) {
+struct PlaceBlackOrWhite {
+    ChannelValues operator()(std::uint8_t* out, std::int64_t x, const ChannelValues& adjusted) const;
+};
+
+ChannelValues PlaceBlackOrWhite::operator()(std::uint8_t* out, std::int64_t x, const ChannelValues& adjusted) const {
     const bool white = adjusted[0] + adjusted[1] + adjusted[2] >= 384;
     if (white) out[x / 8] |= static_cast<std::uint8_t>(0x80 >> x % 8);
     const int level = white ? 255 : 0;
-    return ChannelErrors{Error(level - adjusted[0]), Error(level - adjusted[1]), Error(level - adjusted[2])};
+    return ChannelValues{level - adjusted[0], level - adjusted[1], level - adjusted[2]};
 }
 
 // Halftones an uncompressed 1-, 4-, 8- or 24-bit source into a bitCount-bit
@@ -113,11 +120,11 @@ TZdDIBInfo Halftone(const TZdDIBInfo& source, bool useMapping, const char* step,
 }  // namespace
 
 TZdDIBInfo ConvertToHalfTone(const TZdDIBInfo& source, bool useMapping) {
-    return Halftone(source, useMapping, "ConvertToHalfTone", 8, PlaceOnCube, kHalftoneColors);
+    return Halftone(source, useMapping, "ConvertToHalfTone", 8, PlaceOnCube{}, kHalftoneColors);
 }
 
 TZdDIBInfo ConvertToHalfToneBW(const TZdDIBInfo& source, bool useMapping) {
-    return Halftone(source, useMapping, "ConvertToHalfToneBW", 1, PlaceBlackOrWhite, kBlackWhiteColors);
+    return Halftone(source, useMapping, "ConvertToHalfToneBW", 1, PlaceBlackOrWhite{}, kBlackWhiteColors);
 }
 
 }  // namespace imvexa

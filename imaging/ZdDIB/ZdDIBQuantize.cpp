@@ -20,14 +20,17 @@ struct PaletteSize {
 constexpr PaletteSize k256Colors{8, 8};
 constexpr PaletteSize k16Colors{4, 4};
 
-// Writes every pixel as the palette index that index(sourceRow, x) gives it.
-template <class IndexOf>
+// Writes every pixel as the palette index that indexRow(sourceRow, indexes)
+// gives it.
+template <class IndexRow>
 TZdDIBInfo WriteIndexes(const TZdDIBInfo& source, const PictureRows& rows, const PaletteSize& size,
-                        const PaletteTree& tree, bool useMapping, const char* step, IndexOf&& index) {
+                        const PaletteTree& tree, bool useMapping, const char* step, IndexRow&& indexRow) {
+    auto indexes = WorkBuffer<std::uint8_t>(static_cast<std::size_t>(rows.width));
     TZdDIBInfo result = ConvertRows(source, rows, size.bitCount, useMapping, step,
                                     [&](const std::uint8_t* in, std::uint8_t* out, std::int64_t) {
+                                        indexRow(in, indexes.data());
                                         for (std::int64_t x = 0; x < rows.width; ++x)
-                                            SetPackedIndex(out, x, size.bitCount, index(in, x));
+                                            SetPackedIndex(out, x, size.bitCount, indexes[static_cast<std::size_t>(x)]);
                                     });
     tree.CopyColorsTo(result);
     return result;
@@ -88,8 +91,9 @@ TZdDIBInfo ReduceLow(const TZdDIBInfo& source, bool useMapping, const Conversion
     // Pixels that share a cell share the index of the cell's item.
     auto cellIndexes = WorkBuffer<std::uint8_t>(kCells);
     for (const WeightedColor& item : items) cellIndexes[item.key] = tree.IndexOf(item.color);
-    return WriteIndexes(source, rows, size, tree, useMapping, step,
-                        [&](const std::uint8_t* in, std::int64_t x) { return cellIndexes[CellOf(in + 3 * x)]; });
+    return WriteIndexes(source, rows, size, tree, useMapping, step, [&](const std::uint8_t* in, std::uint8_t* indexes) {
+        for (std::int64_t x = 0; x < rows.width; ++x) indexes[x] = cellIndexes[CellOf(in + 3 * x)];
+    });
 }
 
 // ---------------------------------------------------------------- High
@@ -99,7 +103,7 @@ TZdDIBInfo ReduceHigh(const TZdDIBInfo& source, bool useMapping, const Conversio
     RequireFormat(source, 24, step, kWrongTrueColor);
     const PictureRows rows = CheckedRows(source, step);
 
-    PaletteTree tree;
+    PaletteTree tree(size.depth);
     {
         auto pixels = WorkBuffer<RgbTriple>(static_cast<std::size_t>(rows.width * rows.height));
         for (std::int64_t r = 0; r < rows.height; ++r)
@@ -109,8 +113,8 @@ TZdDIBInfo ReduceHigh(const TZdDIBInfo& source, bool useMapping, const Conversio
         tree = VarianceSplitter<RgbTriple>(size.depth, SplitRule::High, progress)
                    .Split(pixels.data(), pixels.data() + pixels.size());
     }
-    return WriteIndexes(source, rows, size, tree, useMapping, step, [&](const std::uint8_t* in, std::int64_t x) {
-        return tree.IndexOf(PixelColor<24>(in, x, nullptr));
+    return WriteIndexes(source, rows, size, tree, useMapping, step, [&](const std::uint8_t* in, std::uint8_t* indexes) {
+        tree.IndexesOf(in, static_cast<std::size_t>(rows.width), indexes);
     });
 }
 
@@ -153,8 +157,9 @@ TZdDIBInfo Convert8BitRGBTo4BitRGB(const TZdDIBInfo& source, bool useMapping, co
 
     std::array<std::uint8_t, kMaxColors> newIndexes{};
     for (const WeightedColor& item : items) newIndexes[item.key] = tree.IndexOf(item.color);
-    return WriteIndexes(source, rows, k16Colors, tree, useMapping, step,
-                        [&](const std::uint8_t* in, std::int64_t x) { return newIndexes[in[x]]; });
+    return WriteIndexes(source, rows, k16Colors, tree, useMapping, step, [&](const std::uint8_t* in, std::uint8_t* indexes) {
+        for (std::int64_t x = 0; x < rows.width; ++x) indexes[x] = newIndexes[in[x]];
+    });
 }
 
 }  // namespace imvexa

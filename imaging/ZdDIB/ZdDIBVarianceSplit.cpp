@@ -1,5 +1,7 @@
 #include "ZdDIBVarianceSplit.h"
 
+#include <algorithm>
+
 #include "RoundedQuotient.h"
 
 namespace imvexa {
@@ -44,6 +46,16 @@ std::uint8_t RoundedMean(std::uint64_t sum, std::uint64_t weight) {
 
 }  // namespace
 
+ColorSums ColorSums::Without(const ColorSums& part) const {
+    ColorSums rest = *this;
+    rest.weight -= part.weight;
+    for (int c = 0; c < 3; ++c) {
+        rest.sum[c] -= part.sum[c];
+        rest.squares[c] -= part.squares[c];
+    }
+    return rest;
+}
+
 std::uint8_t ColorSums::MeanFloor(int channel) const {
     return static_cast<std::uint8_t>(sum[channel] / weight);
 }
@@ -64,25 +76,42 @@ int SplitChannel(const ColorSums& sums, SplitRule rule) {
 int PaletteTree::AddLeaf(const RgbQuad& color) {
     const auto index = static_cast<std::uint8_t>(colorCount_);
     colors_[colorCount_++] = color;
-    nodes_.push_back(Node{kLeaf, 0, index, -1, -1});
+    nodes_.push_back(Node{0, 0, index, {-1, -1}});
     return static_cast<int>(nodes_.size()) - 1;
 }
 
 int PaletteTree::AddSplit(int channel, std::uint8_t threshold) {
-    nodes_.push_back(Node{static_cast<std::uint8_t>(channel), threshold, 0, -1, -1});
+    nodes_.push_back(Node{static_cast<std::uint8_t>(channel), threshold, 0, {-1, -1}});
     return static_cast<int>(nodes_.size()) - 1;
 }
 
 void PaletteTree::SetChildren(int node, int first, int second) {
-    nodes_[node].first = static_cast<std::int16_t>(first);
-    nodes_[node].second = static_cast<std::int16_t>(second);
+    nodes_[node].children = {static_cast<std::int16_t>(first), static_cast<std::int16_t>(second)};
+}
+
+void PaletteTree::IndexesOf(const std::uint8_t* bgr, std::size_t count, std::uint8_t* indexes) const {
+    // Every walk takes depth steps, so several colours walk side by side and
+    // the processor overlaps their chains of dependent loads.
+    constexpr std::size_t kLanes = 8;
+    for (std::size_t start = 0; start < count; start += kLanes) {
+        const std::size_t lanes = std::min(kLanes, count - start);
+        const std::uint8_t* colors = bgr + 3 * start;
+        std::array<std::int16_t, kLanes> at{};
+        for (int step = 0; step < depth_; ++step) {
+            for (std::size_t i = 0; i < lanes; ++i) {
+                const Node& node = nodes_[static_cast<std::size_t>(at[i])];
+                at[i] = node.children[colors[3 * i + 2 - node.channel] > node.threshold ? 1 : 0];
+            }
+        }
+        for (std::size_t i = 0; i < lanes; ++i) indexes[start + i] = nodes_[static_cast<std::size_t>(at[i])].paletteIndex;
+    }
 }
 
 std::uint8_t PaletteTree::IndexOf(const RgbTriple& color) const {
-    const Node* node = nodes_.data();
-    while (node->channel != kLeaf)
-        node = &nodes_[Channel(color, node->channel) <= node->threshold ? node->first : node->second];
-    return node->paletteIndex;
+    const std::uint8_t bgr[3] = {color.rgbtBlue, color.rgbtGreen, color.rgbtRed};
+    std::uint8_t index;
+    IndexesOf(bgr, 1, &index);
+    return index;
 }
 
 void PaletteTree::CopyColorsTo(TZdDIBInfo& info) const {

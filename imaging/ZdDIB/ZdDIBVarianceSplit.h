@@ -4,8 +4,8 @@
 // the largest weighted variance (weights 3 red, 4 green, 2 blue), one palette
 // colour per non-empty leaf. All sums are exact integers, so ties and the
 // comparisons against a mean never depend on rounding.
-#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -53,6 +53,9 @@ struct ColorSums {
         }
     }
 
+    // The sums of what is left when the items of part are taken away.
+    ColorSums Without(const ColorSums& part) const;
+
     // The mean of a channel rounded down: a value v is at most the mean
     // exactly when it is at most this.
     std::uint8_t MeanFloor(int channel) const;
@@ -64,9 +67,12 @@ struct ColorSums {
 // then green.
 int SplitChannel(const ColorSums& sums, SplitRule rule);
 
-// The partition tree and the palette of its leaves.
+// The partition tree and the palette of its leaves, which all lie at the
+// tree's depth.
 class PaletteTree {
 public:
+    explicit PaletteTree(int depth) : depth_(depth) {}
+
     // A leaf with the next palette colour; returns its node.
     int AddLeaf(const RgbQuad& color);
     // A split node whose children come later; returns its node.
@@ -74,28 +80,42 @@ public:
     // first gets the values at most the threshold; -1 for an empty part.
     void SetChildren(int node, int first, int second);
 
-    // The palette index of the leaf that a colour of the partitioned items reaches.
+    // The palette indexes of count colours of the partitioned items, given as
+    // blue, green, red bytes.
+    void IndexesOf(const std::uint8_t* bgr, std::size_t count, std::uint8_t* indexes) const;
     std::uint8_t IndexOf(const RgbTriple& color) const;
 
-    int ColorCount() const { return colorCount_; }
-    const RgbQuad* Colors() const { return colors_.data(); }
     // Makes the palette the colour table of info.
     void CopyColorsTo(TZdDIBInfo& info) const;
 
 private:
-    static constexpr std::uint8_t kLeaf = 3;
     struct Node {
-        std::uint8_t channel;
+        std::uint8_t channel;  // split nodes: 0 red, 1 green, 2 blue
         std::uint8_t threshold;  // split nodes
         std::uint8_t paletteIndex;  // leaves
-        std::int16_t first;
-        std::int16_t second;
+        std::array<std::int16_t, 2> children;  // at most the threshold, above it
     };
 
+    int depth_;
     std::vector<Node> nodes_;
     std::array<RgbQuad, kMaxColors> colors_{};
     int colorCount_ = 0;
 };
+
+// Moves the items whose value in channel is at most threshold to the front
+// and returns the end of them. Swapping every item, whichever side it goes
+// to, spares the branches on its value, which are unpredictable.
+template <class Item>
+Item* PartitionAtMost(Item* begin, Item* end, int channel, std::uint8_t threshold) {
+    Item* boundary = begin;
+    for (Item* item = begin; item != end; ++item) {
+        const Item moved = *item;
+        *item = *boundary;
+        *boundary = moved;
+        boundary += Channel(moved, channel) <= threshold ? 1 : 0;
+    }
+    return boundary;
+}
 
 // Builds the tree of depth (8 for 256 colours, 4 for 16) over the items,
 // reordering them in place; calls progress once per leaf, 2^depth times.
@@ -103,22 +123,26 @@ template <class Item>
 class VarianceSplitter {
 public:
     VarianceSplitter(int depth, SplitRule rule, const ConversionProgress& progress)
-        : depth_(depth), rule_(rule), progress_(progress) {}
+        : depth_(depth), rule_(rule), progress_(progress), tree_(depth) {}
 
     PaletteTree Split(Item* begin, Item* end) {
-        Split(begin, end, 0);
+        Split(begin, end, SumsOf(begin, end), 0);
         return std::move(tree_);
     }
 
 private:
-    int Split(Item* begin, Item* end, int depth) {
+    static ColorSums SumsOf(const Item* begin, const Item* end) {
+        ColorSums sums;
+        for (const Item* item = begin; item != end; ++item) sums.Add(*item);
+        return sums;
+    }
+
+    int Split(Item* begin, Item* end, const ColorSums& sums, int depth) {
         if (begin == end) {
             // An empty part still counts every leaf below it.
             for (int i = 0; i < 1 << (depth_ - depth); ++i) Step();
             return -1;
         }
-        ColorSums sums;
-        for (const Item* item = begin; item != end; ++item) sums.Add(*item);
         if (depth == depth_) {
             const int leaf = tree_.AddLeaf(sums.MeanColor());
             Step();
@@ -126,12 +150,16 @@ private:
         }
         const int channel = SplitChannel(sums, rule_);
         const std::uint8_t threshold = sums.MeanFloor(channel);
-        Item* const middle =
-            std::partition(begin, end, [&](const Item& item) { return Channel(item, channel) <= threshold; });
+        Item* const middle = PartitionAtMost(begin, end, channel, threshold);
+        // Only the smaller part is added up; the other one's sums are what is left.
+        const bool firstIsSmaller = middle - begin <= end - middle;
+        const ColorSums smaller = firstIsSmaller ? SumsOf(begin, middle) : SumsOf(middle, end);
+        const ColorSums first = firstIsSmaller ? smaller : sums.Without(smaller);
+        const ColorSums second = firstIsSmaller ? sums.Without(smaller) : smaller;
         const int node = tree_.AddSplit(channel, threshold);
-        const int second = Split(middle, end, depth + 1);
-        const int first = Split(begin, middle, depth + 1);
-        tree_.SetChildren(node, first, second);
+        const int secondNode = Split(middle, end, second, depth + 1);
+        const int firstNode = Split(begin, middle, first, depth + 1);
+        tree_.SetChildren(node, firstNode, secondNode);
         return node;
     }
 
