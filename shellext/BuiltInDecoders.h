@@ -1,0 +1,15 @@
+#pragma once
+// The decoders of the portable core, chosen by extension key: shared by the
+// extractor and the native front end.
+#include <string>
+
+#include "Bitmap.h"
+
+namespace imvexa {
+
+// Decodes the file into source when the key names a built-in portable
+// decoder (BMP/DIB/RLE, JPG/JPEG/JPE/JFIF, PNG, MAG) and returns true; false
+// for any other key. Decoder errors propagate.
+bool DecodeBuiltIn(const std::string& path, const std::string& extension, TBitmap& source);
+
+}  // namespace imvexa
