@@ -1,5 +1,5 @@
 #pragma once
-// QXPNGLE, the system's own PNG reader and writer (Part 2.3): a graphic that
+// QXPNGLE, the system's own PNG reader and writer: a graphic that
 // decodes a PNG byte stream into an internal platform bitmap (1, 4, 8 or 24
 // bits per pixel) and can write that bitmap back as a PNG file.
 //

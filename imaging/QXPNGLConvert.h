@@ -1,6 +1,6 @@
 #pragma once
 // PNG sample conversions: from the unfiltered row of one colour type and bit
-// depth to the internal bitmap's pixel format (Part 2.3's table). Alpha is
+// depth to the internal bitmap's pixel format (one per type and depth). Alpha is
 // dropped, 16-bit samples keep their most significant byte, truecolour
 // becomes blue-green-red, 2-bit values become 4-bit values.
 #include <cstdint>

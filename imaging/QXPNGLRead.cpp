@@ -1,10 +1,10 @@
-// The PNG reader (Part 2.3, LoadFromStream): the signature, the chunk loop
+// The PNG reader (LoadFromStream): the signature, the chunk loop
 // (no CRC is checked), the IHDR, PLTE, IEND and IDAT handlers, and the
 // streaming decode of the image data: each row is inflated from a 32 KB
 // input buffer straight into a row buffer of its exact length, unfiltered,
 // converted and placed into the bitmap's row.
 //
-// Decisions of this implementation where Part 2.3 leaves the choice:
+// Decisions of this reader beyond the format's fixed rules:
 // - a chunk length above 2^31 - 1 fails with "chunk length over";
 // - a zlib stream that ends before the last row fails with "zlib data end";
 //   data that runs out fails as described ("not next IDAT Chunk", or the

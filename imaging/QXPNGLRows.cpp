@@ -5,7 +5,7 @@
 // bytes) so that the compiler sees fixed offsets, and Paeth and Average for
 // 3- and 4-byte pixels work on whole pixels in SSE2 registers where the
 // target has them. Every variant gives exactly the results of the
-// definitions in Part 2.3.
+// plain byte-by-byte definitions of the filters.
 #include "QXPNGLRows.h"
 
 #include <cstdlib>

@@ -14,7 +14,7 @@ namespace imvexa::png {
 bool UnfilterRow(std::uint8_t* row, const std::uint8_t* prior, std::size_t length, int distance);
 
 // One pass of the Adam7 interlace: the columns first, first + step, ... of
-// the image rows y with y mod rowStep = firstRow (Part 2.3's row rules,
+// the image rows y with y mod rowStep = firstRow (the reader's row rules,
 // which also drop a pass whose columns or rows lie outside the image).
 struct Adam7Pass {
     int firstColumn;

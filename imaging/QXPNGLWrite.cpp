@@ -1,4 +1,4 @@
-// The PNG writer (Part 2.3, SaveToStream): the signature, IHDR, PLTE, the
+// The PNG writer (SaveToStream): the signature, IHDR, PLTE, the
 // rows (filter None) deflated into IDAT chunks of at most 32 KB, and IEND.
 // Indexed colour for 1, 4 and 8 bits per pixel, truecolour for 24 (a bitmap
 // of any other format is written from a 24-bit copy).

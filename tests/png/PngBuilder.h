@@ -245,7 +245,7 @@ public:
         // Chunks of idatSize_ bytes, except that the last one keeps the final
         // kTail bytes of the zlib stream together: they hold the end of the
         // last row, and a chunk that follows the last row's chunk would be
-        // met as a second image ("appear two IDAT", Part 2.3).
+        // met as a second image ("appear two IDAT").
         constexpr std::size_t kTail = 16;
         const Bytes data = ImageData();
         const std::size_t size = idatSize_ ? idatSize_ : std::max<std::size_t>(data.size(), 1);

@@ -1,4 +1,4 @@
-// Every failure of the PNG reader: the fixed messages of Part 2.3, the
+// Every failure of the PNG reader: its fixed messages, the
 // messages of this implementation's own decisions, and the stream's read
 // error for files that end early.
 #include "PngTestSupport.h"

@@ -1,6 +1,6 @@
 // The PNG reader over generated files: every accepted colour type and bit
 // depth, every filter type, interlaced and not, split image data, and the
-// edge cases Part 2.3 lists.
+// edge cases of the format.
 #include <tuple>
 
 #include "PngTestSupport.h"

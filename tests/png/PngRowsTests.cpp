@@ -10,7 +10,7 @@ namespace {
 
 using imvexa::png::UnfilterRow;
 
-// The definition of Part 2.3, byte by byte.
+// The filters' definition, byte by byte.
 Bytes Reference(int type, Bytes x, const Bytes& p, int d) {
     for (std::size_t i = 0; i < x.size(); ++i) {
         const int a = i >= static_cast<std::size_t>(d) ? x[i - d] : 0;

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers shared by the PNG tests: loading from bytes, reading a decoded
-// pixel back as an index or a colour, and the colour Part 2.3 says a PNG
-// pixel must become.
+// pixel back as an index or a colour, and the colour a PNG pixel must
+// become.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -53,7 +53,7 @@ inline std::uint32_t Color(const TBitmap& bitmap, int x, int y) {
     return std::uint32_t{e.red} << 16 | std::uint32_t{e.green} << 8 | e.blue;
 }
 
-// What Part 2.3 makes of pixel (x, y) of the image: 16-bit samples keep
+// What the reader makes of pixel (x, y) of the image: 16-bit samples keep
 // their high byte, alpha is dropped, greyscale of depth d is scaled by
 // 255 / (2^d - 1), indexed pixels take the palette's colour.
 inline std::uint32_t ExpectedColor(const Image& image, int x, int y, const std::vector<std::uint32_t>& palette = {}) {
@@ -74,7 +74,7 @@ inline std::uint32_t ExpectedIndex(const Image& image, int x, int y) {
     return image.depth == 16 ? v >> 8u : v;
 }
 
-// The bitmap's bits per pixel for a colour type and depth (Part 2.3's table).
+// The bitmap's bits per pixel for a colour type and depth.
 inline int ExpectedBits(int colorType, int depth) {
     if ((colorType & 7) == 2 || (colorType & 7) >= 4) return 24;
     if (depth == 2) return 4;
