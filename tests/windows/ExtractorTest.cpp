@@ -95,16 +95,6 @@ protected:
         return result;
     }
 
-    // The colour of the thumbnail at (x, y), top-down.
-    static COLORREF PixelAt(HBITMAP bitmap, int x, int y) {
-        HDC dc = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, bitmap);
-        const COLORREF color = GetPixel(dc, x, y);
-        SelectObject(dc, old);
-        DeleteDC(dc);
-        return color;
-    }
-
     static inline fs::path folder_;
 };
 
@@ -249,7 +239,7 @@ TEST_F(ExtractorTest, UnknownTypesGiveABlankThumbnail) {
     const Result result = Extract(WriteFile("unknown.xyz", "anything"));
     ASSERT_EQ(result.hr, S_OK);
     EXPECT_EQ(result.dib.dsBm.bmWidth, 120);
-    EXPECT_EQ(PixelAt(result.bitmap, 60, 60), RGB(255, 255, 255));
+    EXPECT_EQ(PixelOf(result.bitmap, 60, 60), RGB(255, 255, 255));
     DeleteObject(result.bitmap);
 }
 
@@ -259,10 +249,10 @@ TEST_F(ExtractorTest, CentresSmallPicturesInTheirOwnFormat) {
     EXPECT_EQ(result.dib.dsBm.bmWidth, 120);
     EXPECT_EQ(result.dib.dsBm.bmHeight, 120);
     EXPECT_EQ(result.dib.dsBm.bmBitsPixel, 8);
-    EXPECT_EQ(PixelAt(result.bitmap, 60, 19), RGB(255, 255, 255));  // above the picture
-    EXPECT_EQ(PixelAt(result.bitmap, 60, 20), RGB(0, 0, 0));        // its first row
-    EXPECT_EQ(PixelAt(result.bitmap, 60, 99), RGB(0, 0, 0));
-    EXPECT_EQ(PixelAt(result.bitmap, 60, 100), RGB(255, 255, 255));
+    EXPECT_EQ(PixelOf(result.bitmap, 60, 19), RGB(255, 255, 255));  // above the picture
+    EXPECT_EQ(PixelOf(result.bitmap, 60, 20), RGB(0, 0, 0));        // its first row
+    EXPECT_EQ(PixelOf(result.bitmap, 60, 99), RGB(0, 0, 0));
+    EXPECT_EQ(PixelOf(result.bitmap, 60, 100), RGB(255, 255, 255));
     DeleteObject(result.bitmap);
 }
 
@@ -286,10 +276,10 @@ TEST_P(ReductionModeTest, FitsLargePicturesIntoTheirRectangle) {
     ASSERT_EQ(result.hr, S_OK);
     // Quality mode draws a 24-bit reduction; speed mode keeps the picture's format.
     EXPECT_EQ(result.dib.dsBm.bmBitsPixel, GetParam() ? 24 : 8);
-    EXPECT_EQ(PixelAt(result.bitmap, 29, 60), RGB(255, 255, 255));  // R = (30, 0, 90, 120)
-    EXPECT_EQ(PixelAt(result.bitmap, 30, 60), RGB(0, 0, 0));
-    EXPECT_EQ(PixelAt(result.bitmap, 89, 60), RGB(0, 0, 0));
-    EXPECT_EQ(PixelAt(result.bitmap, 90, 60), RGB(255, 255, 255));
+    EXPECT_EQ(PixelOf(result.bitmap, 29, 60), RGB(255, 255, 255));  // R = (30, 0, 90, 120)
+    EXPECT_EQ(PixelOf(result.bitmap, 30, 60), RGB(0, 0, 0));
+    EXPECT_EQ(PixelOf(result.bitmap, 89, 60), RGB(0, 0, 0));
+    EXPECT_EQ(PixelOf(result.bitmap, 90, 60), RGB(255, 255, 255));
     DeleteObject(result.bitmap);
 }
 
@@ -300,7 +290,7 @@ TEST_P(ReductionModeTest, APictureWhoseHeightRoundsToZero) {
         EXPECT_EQ(flat.bitmap, nullptr);
     } else {
         ASSERT_EQ(flat.hr, S_OK);  // the stretch draws nothing: a blank thumbnail
-        EXPECT_EQ(PixelAt(flat.bitmap, 60, 60), RGB(255, 255, 255));
+        EXPECT_EQ(PixelOf(flat.bitmap, 60, 60), RGB(255, 255, 255));
         DeleteObject(flat.bitmap);
     }
 }

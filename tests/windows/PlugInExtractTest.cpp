@@ -42,11 +42,7 @@ TEST(PlugInExtractTest, FilesOfOtherTypesGoToThePlugIns) {
     for (const auto& [path, expected] : {std::pair{picture, RGB(255, 0, 0)}, std::pair{unread, RGB(255, 255, 255)}}) {
         HBITMAP thumbnail = ExtractThumbnail(path, "PPM");
         ASSERT_NE(thumbnail, nullptr);
-        HDC dc = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, thumbnail);
-        EXPECT_EQ(GetPixel(dc, 59, 59), expected) << path;  // a 1 × 1 picture lands at (59, 59)
-        SelectObject(dc, old);
-        DeleteDC(dc);
+        EXPECT_EQ(PixelOf(thumbnail, 59, 59), expected) << path;  // a 1 × 1 picture lands at (59, 59)
         DeleteObject(thumbnail);
     }
     std::error_code ignored;

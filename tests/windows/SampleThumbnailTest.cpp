@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Thumbnail.h"
+#include "WindowsTestSupport.h"
 
 namespace imvexa {
 namespace {
@@ -20,14 +21,7 @@ struct Thumbnail {
         GetObjectW(bitmap, sizeof object, &object);
         return object.bmBitsPixel;
     }
-    COLORREF At(int x, int y) const {
-        HDC dc = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, bitmap);
-        const COLORREF color = GetPixel(dc, x, y);
-        SelectObject(dc, old);
-        DeleteDC(dc);
-        return color;
-    }
+    COLORREF At(int x, int y) const { return PixelOf(bitmap, x, y); }
     HBITMAP bitmap;
 };
 

@@ -14,6 +14,16 @@ inline std::string WindowsPath(const std::string& unixPath) {
     return path;
 }
 
+// The colour of a bitmap (not selected anywhere) at (x, y), y = 0 at the top.
+inline COLORREF PixelOf(HBITMAP bitmap, int x, int y) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const COLORREF color = GetPixel(dc, x, y);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return color;
+}
+
 // Redirects HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER and HKEY_CLASSES_ROOT of
 // this process to keys of its own for the object's lifetime, so tests can
 // write settings and handler keys freely.
