@@ -56,20 +56,6 @@ TEST(JPEGImage, LoadingReadsTheHeader) {
     EXPECT_TRUE(image.Data()->Grayscale);
 }
 
-TEST(JPEGImage, TheScaleSettingSizesTheNextDecode) {
-    TJPEGImage image;
-    Load(image, ReadFixture("baseline.jpg"));
-    EXPECT_EQ(Decode(image)->Width(), 45);
-    TJPEGSettings settings = image.Settings();
-    settings.Scale = TJPEGScale::Quarter;
-    image.SetSettings(settings);
-    EXPECT_EQ(image.Width(), 12);
-    EXPECT_EQ(image.Height(), 8);
-    const auto bitmap = Decode(image);
-    EXPECT_EQ(bitmap->Width(), 12);
-    EXPECT_EQ(bitmap->Height(), 8);
-}
-
 TEST(JPEGImage, AssignedGraphicsShareTheirDataUntilOneLoadsAnother) {
     const Bytes baseline = ReadFixture("baseline.jpg");
     TJPEGImage first;

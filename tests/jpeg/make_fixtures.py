@@ -150,6 +150,11 @@ def main():
     for name in sorted(os.listdir(DATA)):
         if name.endswith('.jpg'):
             shutil.copy(os.path.join(DATA, name), os.path.join(CORPUS, name))
+    # Adobe transform 2 marks the samples as YCCK, which neither tool writes.
+    cmyk = read('cmyk-adobe.jpg')
+    transform = cmyk.index(b'\xff\xee') + 15
+    with open(os.path.join(CORPUS, 'ycck.jpg'), 'wb') as f:
+        f.write(cmyk[:transform] + b'\x02' + cmyk[transform + 1:])
 
 
 if __name__ == '__main__':
