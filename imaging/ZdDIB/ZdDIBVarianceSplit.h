@@ -31,8 +31,6 @@ inline std::uint8_t Channel(const RgbTriple& color, int channel) {
     return channel == 0 ? color.rgbtRed : channel == 1 ? color.rgbtGreen : color.rgbtBlue;
 }
 inline std::uint8_t Channel(const WeightedColor& item, int channel) { return Channel(item.color, channel); }
-inline const RgbTriple& ColorOf(const RgbTriple& pixel) { return pixel; }
-inline const RgbTriple& ColorOf(const WeightedColor& item) { return item.color; }
 inline std::uint32_t Weight(const RgbTriple&) { return 1; }
 inline std::uint32_t Weight(const WeightedColor& item) { return item.weight; }
 

@@ -11,6 +11,17 @@
 
 namespace imvexa::test {
 
+// Runs action and checks that it fails the library's internal assertion text.
+template <class Action>
+void ExpectAssertion(Action&& action, const std::string& text) {
+    try {
+        action();
+        ADD_FAILURE() << "no assertion failure; expected \"" << text << "\"";
+    } catch (const EAssertionFailed& error) {
+        EXPECT_EQ(std::string(error.what()).rfind(text + " (ZdDIB, line ", 0), 0u) << error.what();
+    }
+}
+
 // Colours are written 0xRRGGBB here, as people read them; Pixels of a 24-bit
 // image returns 0x00BBGGRR.
 constexpr std::uint32_t Bgr(std::uint32_t rgb) {

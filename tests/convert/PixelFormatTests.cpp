@@ -61,8 +61,11 @@ std::vector<std::uint32_t> DistinctColors(int count) {
     return colors;
 }
 
-TEST(PixelFormat, WideningKeepsIndexesAndTheColourTable) {
-    const std::pair<int, TZdPixelFormat> cases[] = {{1, zdPf4Bit}, {1, zdPf8Bit}, {4, zdPf8Bit}};
+// Widening and expansion to 24 bits: with distinct table colours, equal
+// colours mean equal indexes too.
+TEST(PixelFormat, LosslessStepsKeepEveryColourAndTheColourTable) {
+    const std::pair<int, TZdPixelFormat> cases[] = {{1, zdPf4Bit},  {1, zdPf8Bit},  {4, zdPf8Bit},
+                                                    {1, zdPf24Bit}, {4, zdPf24Bit}, {8, zdPf24Bit}};
     for (const auto& [from, to] : cases) {
         for (const int height : {3, -3}) {
             TZdDIB image, original;
@@ -72,29 +75,11 @@ TEST(PixelFormat, WideningKeepsIndexesAndTheColourTable) {
             image.SetPixelFormat(to);
 
             EXPECT_EQ(image.InternalDIB().Info.Header.biHeight, height);
-            EXPECT_EQ(ColorCount(image), 1u << from);
+            ASSERT_EQ(ColorCount(image), 1u << from);  // a 24-bit image keeps its palette
             for (int i = 0; i < 1 << from; ++i) EXPECT_EQ(TableColor(image, i), TableColor(original, i));
             for (int y = 0; y < 3; ++y)
                 for (int x = 0; x < 13; ++x)
-                    ASSERT_EQ(image.Pixels(x, y), original.Pixels(x, y)) << from << " -> " << to << " at " << x << "," << y;
-        }
-    }
-}
-
-TEST(PixelFormat, ExpansionToTwentyFourBitsLooksUpTheColourTable) {
-    for (const int from : {1, 4, 8}) {
-        for (const int height : {3, -3}) {
-            TZdDIB image, original;
-            Paint(image, 13, height, from, [&](int x, int y) { return (x * 7 + y) % (1 << from); });
-            SetColors(image, DistinctColors(1 << from));
-            original.Assign(&image);
-            image.SetPixelFormat(zdPf24Bit);
-
-            EXPECT_EQ(image.InternalDIB().Info.Header.biHeight, height);
-            EXPECT_EQ(ColorCount(image), 1u << from);  // the table stays, so the image keeps a palette
-            EXPECT_EQ(PaletteHandleSize(image.Palette()), 1 << from);
-            for (int y = 0; y < 3; ++y)
-                for (int x = 0; x < 13; ++x) ASSERT_EQ(ColorAt(image, x, y), ColorAt(original, x, y)) << from;
+                    ASSERT_EQ(ColorAt(image, x, y), ColorAt(original, x, y)) << from << " -> " << to << " at " << x << "," << y;
         }
     }
 }
@@ -224,27 +209,16 @@ TEST(PixelFormat, AFailedConversionLeavesTheImageAndItsSharersAsTheyWere) {
 }
 
 TEST(PixelFormat, InvalidTargetsAndConvertModesAreInternalErrors) {
-    const std::string error = "TZdIntenalDIB.SetPixelsFormat: PixelFormat Error (ZdDIB, line ";
+    const std::string error = "TZdIntenalDIB.SetPixelsFormat: PixelFormat Error";
     TZdDIB image;
     MakeNoise(image);
-    try {
-        image.SetPixelFormat(static_cast<TZdPixelFormat>(8));
-        ADD_FAILURE() << "format 8 accepted";
-    } catch (const EAssertionFailed& e) {
-        EXPECT_EQ(std::string(e.what()).rfind(error, 0), 0u) << e.what();
-    }
+    ExpectAssertion([&] { image.SetPixelFormat(static_cast<TZdPixelFormat>(8)); }, error);
 
     image.ConvertMode = static_cast<TZdConvertMode>(2);
     std::vector<ProgressEvent> events;
     RecordProgress(image, events);
-    for (const TZdPixelFormat format : {zdPf8Bit, zdPf4Bit}) {
-        try {
-            image.SetPixelFormat(format);
-            ADD_FAILURE() << "convert mode 2 accepted";
-        } catch (const EAssertionFailed& e) {
-            EXPECT_EQ(std::string(e.what()).rfind(error, 0), 0u) << e.what();
-        }
-    }
+    ExpectAssertion([&] { image.SetPixelFormat(zdPf8Bit); }, error);
+    ExpectAssertion([&] { image.SetPixelFormat(zdPf4Bit); }, error);
     EXPECT_EQ(events.size(), 4u);  // a start and an end each
     EXPECT_EQ(image.PixelFormat(), zdPf24Bit);
     image.SetPixelFormat(zdPf1Bit);  // conversions that do not reduce colours ignore the mode
@@ -303,20 +277,10 @@ TEST(ConversionSteps, HalftonesAssertAnUncompressedSourceOfAKnownDepth) {
         TZdDIB image;
         TZdDIBInfo info = image.InternalDIB().Info;
         info.Header.biCompression = kBiRle8;
-        EXPECT_THROW(
-            try { step(info, false); } catch (const EAssertionFailed& e) {
-                EXPECT_EQ(std::string(e.what()).rfind(name + ": Invalid DIB Format (ZdDIB", 0), 0u) << e.what();
-                throw;
-            },
-            EAssertionFailed);
+        ExpectAssertion([&] { step(info, false); }, name + ": Invalid DIB Format");
         info.Header.biCompression = kBiRgb;
         info.Header.biBitCount = 16;
-        EXPECT_THROW(
-            try { step(info, false); } catch (const EAssertionFailed& e) {
-                EXPECT_EQ(std::string(e.what()).rfind(name + ": Invalid Bit Count (ZdDIB", 0), 0u) << e.what();
-                throw;
-            },
-            EAssertionFailed);
+        ExpectAssertion([&] { step(info, false); }, name + ": Invalid Bit Count");
     }
 }
 
