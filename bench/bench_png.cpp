@@ -151,8 +151,7 @@ void Report(benchmark::State& state, const Bytes& file) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(file.size()));
 }
 
-void BM_Qxpngle_Truecolour(benchmark::State& state) {
-    const Bytes& file = Photo();
+void DecodeWithQxpngle(benchmark::State& state, const Bytes& file) {
     for (auto _ : state) {
         QXPNGLE png;
         TBorrowedMemoryStream stream(file.data(), file.size());
@@ -161,6 +160,8 @@ void BM_Qxpngle_Truecolour(benchmark::State& state) {
     }
     Report(state, file);
 }
+
+void BM_Qxpngle_Truecolour(benchmark::State& state) { DecodeWithQxpngle(state, Photo()); }
 
 void BM_Libpng_Truecolour(benchmark::State& state) {
     const Bytes& file = Photo();
@@ -168,16 +169,7 @@ void BM_Libpng_Truecolour(benchmark::State& state) {
     Report(state, file);
 }
 
-void BM_Qxpngle_Palette(benchmark::State& state) {
-    const Bytes& file = Drawing();
-    for (auto _ : state) {
-        QXPNGLE png;
-        TBorrowedMemoryStream stream(file.data(), file.size());
-        png.LoadFromStream(stream);
-        benchmark::DoNotOptimize(png.InternalBitmap()->ScanLine(kHeight - 1)[0]);
-    }
-    Report(state, file);
-}
+void BM_Qxpngle_Palette(benchmark::State& state) { DecodeWithQxpngle(state, Drawing()); }
 
 void BM_Libpng_Palette(benchmark::State& state) {
     const Bytes& file = Drawing();

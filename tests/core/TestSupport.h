@@ -5,22 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "../common/ExpectError.h"
 #include "BmpBuilder.h"
 #include "Stream.h"
 #include "ZdDIB/ZdDIB.h"
 
 namespace imvexa::test {
-
-// Runs action and checks that it raises Error with exactly this message.
-template <class Error, class Action>
-void ExpectError(Action&& action, const std::string& message) {
-    try {
-        action();
-        ADD_FAILURE() << "no exception; expected \"" << message << "\"";
-    } catch (const Error& error) {
-        EXPECT_EQ(error.what(), message);
-    }
-}
 
 inline void Load(TZdDIB& image, const Bytes& file) {
     TMemoryStream stream(file);

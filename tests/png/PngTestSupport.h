@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "../common/ExpectError.h"
 #include "Bitmap.h"
 #include "PackedPixels.h"
 #include "PngBuilder.h"
@@ -14,17 +15,6 @@
 #include "Stream.h"
 
 namespace imvexa::test::png {
-
-// Runs action and checks that it raises Error with exactly this message.
-template <class Error, class Action>
-void ExpectError(Action&& action, const std::string& message) {
-    try {
-        action();
-        ADD_FAILURE() << "no exception; expected \"" << message << "\"";
-    } catch (const Error& error) {
-        EXPECT_EQ(error.what(), message);
-    }
-}
 
 inline void Load(QXPNGLE& png, const Bytes& file) {
     TMemoryStream stream(file);
