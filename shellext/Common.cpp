@@ -81,6 +81,15 @@ ModuleSettings& Settings() {
     return *module.load();
 }
 
+bool StartModule() noexcept {
+    try {
+        Settings();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
 void EndModule() {
     delete module.exchange(nullptr);
 }

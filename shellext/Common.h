@@ -48,6 +48,9 @@ struct ModuleSettings {
 // export: loading reads the registry and loads plug-in libraries, which must
 // not happen under the loader lock of DllMain.
 ModuleSettings& Settings();
+// Module start for the exports, which nothing may leave by an exception:
+// false when it failed (it is tried again on the next call).
+bool StartModule() noexcept;
 // Module end: frees what module start created. Runs when the module is
 // unloaded, not when the process ends.
 void EndModule();

@@ -11,26 +11,26 @@ using namespace imvexa;
 extern "C" {
 
 HRESULT WINAPI DllGetClassObject(REFCLSID classId, REFIID riid, void** object) {
-    Settings();
     if (!object) return E_POINTER;
     *object = nullptr;
+    if (!StartModule()) return E_OUTOFMEMORY;
     if (!IsEqualCLSID(classId, CLSID_ExtractImage)) return CLASS_E_CLASSNOTAVAILABLE;
     return TClassFactory::Instance().QueryInterface(riid, object);
 }
 
 HRESULT WINAPI DllCanUnloadNow() {
-    Settings();
+    StartModule();
     return Counts().InUse() ? S_FALSE : S_OK;
 }
 
 HRESULT WINAPI DllRegisterServer() {
-    Settings();
+    StartModule();
     TClassFactory::UpdateRegistry(true);
     return S_OK;
 }
 
 HRESULT WINAPI DllUnregisterServer() {
-    Settings();
+    StartModule();
     TClassFactory::UpdateRegistry(false);
     return S_OK;
 }

@@ -6,6 +6,6 @@
 // The Control Panel entry. Until the settings dialog exists the module
 // declines CPL_INIT, so the Control Panel lists no applet.
 extern "C" LONG WINAPI CPlApplet(HWND, UINT, LPARAM, LPARAM) {
-    imvexa::Settings();
+    imvexa::StartModule();
     return 0;
 }
