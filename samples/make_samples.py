@@ -104,7 +104,9 @@ def bmp32(w, h):
     return bmp_file(w, h, 32, pixels)
 
 
-def rle8(rows):
+def rle_codes(rows, run_value):
+    """Encoded runs of equal indexes, one row after another; run_value gives
+    the code's second byte for an index."""
     out = b''
     for row in rows:
         x = 0
@@ -112,21 +114,7 @@ def rle8(rows):
             n = 1
             while x + n < len(row) and row[x + n] == row[x] and n < 255:
                 n += 1
-            out += bytes((n, row[x]))
-            x += n
-        out += b'\0\0'
-    return out + b'\0\1'
-
-
-def rle4(rows):
-    out = b''
-    for row in rows:
-        x = 0
-        while x < len(row):
-            n = 1
-            while x + n < len(row) and row[x + n] == row[x] and n < 255:
-                n += 1
-            out += bytes((n, row[x] << 4 | row[x]))
+            out += bytes((n, run_value(row[x])))
             x += n
         out += b'\0\0'
     return out + b'\0\1'
@@ -135,7 +123,7 @@ def rle4(rows):
 def rle_bmp(w, h, bits):
     palette = PALETTE16 if bits == 4 else PALETTE256
     rows = index_rows(w, h, palette)[::-1]
-    codes = rle4(rows) if bits == 4 else rle8(rows)
+    codes = rle_codes(rows, (lambda v: v << 4 | v) if bits == 4 else (lambda v: v))
     return bmp_file(w, h, bits, codes, palette, compression=2 if bits == 4 else 1)
 
 

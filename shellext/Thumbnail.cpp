@@ -48,11 +48,6 @@ bool IsTextExtension(const std::string& extension) {
     return std::find(keys.begin(), keys.end(), extension) != keys.end();
 }
 
-void FillWhite(TBitmap& bitmap) {
-    HDC dc = bitmap.Canvas();
-    PatBlt(dc, 0, 0, bitmap.Width(), bitmap.Height(), WHITENESS);
-}
-
 // The thumbnail takes the source's pixel format (and colour table), keeping its picture.
 void TakePixelFormat(TBitmap& thumbnail, const TBitmap& source) {
     thumbnail.SetPixelFormat(source.PixelFormat(), source.ColorTable());
@@ -111,8 +106,7 @@ HBITMAP ExtractThumbnail(const std::string& path, const std::string& extension) 
 
     TBitmap thumbnail;
     thumbnail.SetPixelFormat(TPixelFormat::Bit24);
-    thumbnail.SetSize(edge, edge);
-    FillWhite(thumbnail);
+    thumbnail.SetSize(edge, edge);  // new pixels are white
     if (IsTextExtension(extension)) {
         DrawTextPage(thumbnail, path, *fileSize);
         return thumbnail.ReleaseHandle();
