@@ -35,13 +35,13 @@ void LoadSettings(ModuleSettings& settings) {
         TRegistry& registry = *settings.SettingsRegistry;
 
         registry.SetRootKey(HKEY_LOCAL_MACHINE);
-        registry.OpenKey(kSettingsKey, true);
+        registry.OpenKey(kSettingsKey, KeyAccess::Read);
         const std::string text =
             registry.ValueExists(kTextExtensionValue) ? registry.ReadString(kTextExtensionValue) : kDefaultTextExtensions;
         settings.SetTextExtensionList(UpperAscii(text));
 
         registry.SetRootKey(HKEY_CURRENT_USER);
-        registry.OpenKey(kSettingsKey, true);
+        registry.OpenKey(kSettingsKey, KeyAccess::Read);
         settings.QualityMode = registry.ValueExists(kQualityValue) ? registry.ReadBool(kQualityValue) : true;
 
         settings.SusieHost = std::make_unique<TSusiePlugIn>();
@@ -49,7 +49,7 @@ void LoadSettings(ModuleSettings& settings) {
         settings.PlugInNames = std::make_unique<std::vector<std::string>>();
 
         registry.SetRootKey(HKEY_LOCAL_MACHINE);
-        registry.OpenKey(kPlugInsKey, true);
+        registry.OpenKey(kPlugInsKey, KeyAccess::Read);
         *settings.PlugInNames = registry.GetValueNames();
         registry.CloseKey();
         for (const std::string& name : *settings.PlugInNames)
@@ -97,7 +97,7 @@ void EndModule() {
 bool ReadQualityMode(ModuleSettings& settings) {
     TRegistry registry(HKEY_CURRENT_USER);
     bool quality = true;
-    if (registry.OpenKey(kSettingsKey, true) && registry.ValueExists(kQualityValue))
+    if (registry.OpenKey(kSettingsKey, KeyAccess::Read) && registry.ValueExists(kQualityValue))
         quality = registry.ReadBool(kQualityValue);
     settings.QualityMode = quality;
     return quality;

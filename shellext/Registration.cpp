@@ -99,20 +99,21 @@ void RegisterHandlerList(const std::string& slashList) {
 void RegisterHandler(const std::string& extension) {
     if (extension.empty()) return;
     TRegistry registry(HKEY_CLASSES_ROOT);
-    if (!registry.OpenKey(HandlerKey(LowerAscii(extension)), true))
+    if (!registry.OpenKey(HandlerKey(LowerAscii(extension)), KeyAccess::Create))
         throw ERegistryException("Cannot open the handler key of " + extension);
     const std::string current = registry.ReadString("");
     if (!current.empty() && current != kExtractorClassText) registry.WriteString(kBackupValue, current);
     registry.WriteString("", kExtractorClassText);
 
     TRegistry record(HKEY_LOCAL_MACHINE);
-    if (!record.OpenKey(kExtensionsKey, true)) throw ERegistryException("Cannot open the key of installed handlers");
+    if (!record.OpenKey(kExtensionsKey, KeyAccess::Create))
+        throw ERegistryException("Cannot open the key of installed handlers");
     record.WriteString(extension, "");
 }
 
 void UnregisterAllHandlers() {
     TRegistry record(HKEY_LOCAL_MACHINE);
-    record.OpenKey(kExtensionsKey, true);
+    record.OpenKey(kExtensionsKey, KeyAccess::Read);
     for (const std::string& name : record.GetValueNames()) {
         const std::string key = Trimmed(name);
         if (!key.empty()) UnregisterHandler(key);
@@ -122,7 +123,7 @@ void UnregisterAllHandlers() {
 void UnregisterHandler(const std::string& extension) {
     TRegistry registry(HKEY_CLASSES_ROOT);
     const std::string key = HandlerKey(extension);
-    if (registry.OpenKey(key, true)) {
+    if (registry.OpenKey(key, KeyAccess::Write)) {
         if (registry.ValueExists(kBackupValue)) {
             registry.WriteString("", registry.ReadString(kBackupValue));
             registry.DeleteValue(kBackupValue);
@@ -133,7 +134,7 @@ void UnregisterHandler(const std::string& extension) {
     }
     // The text list returns to its default at the next module start.
     TRegistry settings(HKEY_LOCAL_MACHINE);
-    if (settings.OpenKey(kSettingsKey, true)) settings.DeleteValue(kTextExtensionValue);
+    if (settings.OpenKey(kSettingsKey, KeyAccess::Write)) settings.DeleteValue(kTextExtensionValue);
 }
 
 }  // namespace imvexa

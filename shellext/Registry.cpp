@@ -1,12 +1,18 @@
 #include "Registry.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "Messages.h"
 
 namespace imvexa {
 
 namespace {
+
+std::atomic<bool> machineWritesDenied{false};
+
+// Write access below root is refused, as Windows refuses it to a standard user.
+bool WritesRefused(HKEY root) { return root == HKEY_LOCAL_MACHINE && machineWritesDenied.load(); }
 
 std::string Formatted(const char* pattern, const std::string& name) {
     std::string text = pattern;
@@ -21,12 +27,15 @@ void TRegistry::SetRootKey(HKEY root) {
     root_ = root;
 }
 
-bool TRegistry::OpenKey(const std::string& path, bool canCreate) {
+bool TRegistry::OpenKey(const std::string& path, KeyAccess access) {
     CloseKey();
+    if (access != KeyAccess::Read && WritesRefused(root_)) return false;
     HKEY key = nullptr;
-    const LONG result = canCreate ? RegCreateKeyExA(root_, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                                    KEY_ALL_ACCESS, nullptr, &key, nullptr)
-                                  : RegOpenKeyExA(root_, path.c_str(), 0, KEY_ALL_ACCESS, &key);
+    const LONG result = access == KeyAccess::Create
+                            ? RegCreateKeyExA(root_, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                              nullptr, &key, nullptr)
+                            : RegOpenKeyExA(root_, path.c_str(), 0,
+                                            access == KeyAccess::Read ? KEY_READ : KEY_ALL_ACCESS, &key);
     if (result != ERROR_SUCCESS) return false;
     key_ = key;
     return true;
@@ -97,6 +106,10 @@ bool TRegistry::DeleteValue(const std::string& name) {
     return key_ && RegDeleteValueA(key_, name.c_str()) == ERROR_SUCCESS;
 }
 
-bool TRegistry::DeleteKey(const std::string& path) { return RegDeleteKeyA(root_, path.c_str()) == ERROR_SUCCESS; }
+bool TRegistry::DeleteKey(const std::string& path) {
+    return !WritesRefused(root_) && RegDeleteKeyA(root_, path.c_str()) == ERROR_SUCCESS;
+}
+
+void TRegistry::DenyMachineWrites(bool deny) { machineWritesDenied = deny; }
 
 }  // namespace imvexa

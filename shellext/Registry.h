@@ -1,6 +1,5 @@
 #pragma once
 // A registry accessor: one root key and at most one open key at a time.
-// Keys are opened with full access and created when absent, also for reading.
 #include <windows.h>
 
 #include <string>
@@ -15,6 +14,16 @@ public:
     using Exception::Exception;
 };
 
+// What a key is opened for. Readers ask for read access only and never create
+// a key: Explorer runs as a standard user, who may read HKEY_LOCAL_MACHINE
+// but not write it. Writers (registration, the settings dialog, setup) ask
+// for full access.
+enum class KeyAccess {
+    Read,    // an existing key, read access
+    Write,   // an existing key, full access
+    Create,  // the key, created when absent, full access
+};
+
 class TRegistry {
 public:
     explicit TRegistry(HKEY root = HKEY_CURRENT_USER) : root_(root) {}
@@ -24,9 +33,9 @@ public:
 
     // Closes the open key and changes the root.
     void SetRootKey(HKEY root);
-    // Opens path (relative to the root, no leading backslash), creating it when
-    // canCreate; false when it cannot be opened.
-    bool OpenKey(const std::string& path, bool canCreate);
+    // Opens path (relative to the root, no leading backslash); false when it
+    // cannot be opened with that access.
+    bool OpenKey(const std::string& path, KeyAccess access);
     void CloseKey();
     bool HasOpenKey() const { return key_ != nullptr; }
 
@@ -45,6 +54,11 @@ public:
     bool DeleteValue(const std::string& name);
     // Deletes a key below the root (its sub-keys must be gone).
     bool DeleteKey(const std::string& path);
+
+    // Windows refuses a standard user every write under HKEY_LOCAL_MACHINE;
+    // Wine refuses nobody. While this is on, every accessor of the process
+    // refuses such writes as Windows would, so that tests can run as that user.
+    static void DenyMachineWrites(bool deny);
 
 private:
     HKEY root_;

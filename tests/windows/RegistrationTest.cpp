@@ -38,13 +38,6 @@ void SetValue(HKEY root, const std::string& key, const char* name, const std::st
     RegCloseKey(handle);
 }
 
-bool KeyExists(HKEY root, const std::string& key) {
-    HKEY handle;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
-    RegCloseKey(handle);
-    return true;
-}
-
 std::string Handler(const std::string& extension) { return "." + extension + "\\Shellex\\" + kThumbnailHandlerKey; }
 
 class RegistrationTest : public ::testing::Test {
@@ -93,6 +86,15 @@ TEST_F(RegistrationTest, AHandlerInstalledLaterIsOverwrittenOnlyByABackup) {
     UnregisterAllHandlers();
     EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler("png"), nullptr), kForeign);
     EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler("gif"), nullptr), kOther);
+}
+
+TEST_F(RegistrationTest, UnregisteringCreatesNoKey) {
+    ASSERT_EQ(DllUnregisterServer(), S_OK);  // nothing recorded yet
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\VELKOR"));
+    RegisterHandler("BMP");
+    ASSERT_EQ(DllUnregisterServer(), S_OK);
+    ASSERT_EQ(DllUnregisterServer(), S_OK);  // visits the record that stays
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, Handler("bmp")));
 }
 
 TEST_F(RegistrationTest, TextListsAreCutIntoKeys) {

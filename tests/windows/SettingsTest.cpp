@@ -27,6 +27,16 @@ protected:
     ModuleSettings settings_;
 };
 
+// Windows refuses a standard user, as whom Explorer runs, every write under
+// HKEY_LOCAL_MACHINE; Wine refuses it while this object lives.
+class StandardUser {
+public:
+    StandardUser() { TRegistry::DenyMachineWrites(true); }
+    ~StandardUser() { TRegistry::DenyMachineWrites(false); }
+    StandardUser(const StandardUser&) = delete;
+    StandardUser& operator=(const StandardUser&) = delete;
+};
+
 TEST_F(SettingsTest, DefaultsApplyWhenNothingIsStored) {
     LoadSettings(settings_);
     EXPECT_EQ(settings_.TextExtensionList(), "DIC/EXC/INF/INI/LOG/SCP/TXT/WTX/PAS/INC/C/CPP/H/HPP");
@@ -36,6 +46,9 @@ TEST_F(SettingsTest, DefaultsApplyWhenNothingIsStored) {
     EXPECT_EQ(settings_.SusieHost->PlugInCount(), 0);
     ASSERT_NE(settings_.PlugInNames, nullptr);
     EXPECT_TRUE(settings_.PlugInNames->empty());
+    EXPECT_TRUE(ReadQualityMode(settings_));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kSettingsKey));  // reading creates no key
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
 
 TEST_F(SettingsTest, StoredValuesAreReadAndTheTextListUpperCased) {
@@ -58,6 +71,19 @@ TEST_F(SettingsTest, PlugInsAreTheNamedValuesOfTheirKey) {
     ASSERT_NE(settings_.PlugInNames, nullptr);
     EXPECT_EQ(settings_.PlugInNames->size(), 2u);
     EXPECT_EQ(settings_.SusieHost->PlugInCount(), 1);  // pnm.sph; the 32-bit pnm32.sph is rejected
+}
+
+TEST_F(SettingsTest, AStandardUserGetsTheStoredTextListAndPlugIns) {
+    const std::string mask = WindowsPath(IMVEXA_TEST_PLUGINS_DIR) + "\\pnm*.sph";
+    WriteString(HKEY_LOCAL_MACHINE, kSettingsKey, "TextExtension", "txt/log");
+    WriteString(HKEY_LOCAL_MACHINE, kPlugInsKey, mask.c_str(), "");
+    WriteDword(HKEY_CURRENT_USER, kSettingsKey, "Quality", 0);
+    StandardUser user;
+    LoadSettings(settings_);
+    EXPECT_EQ(settings_.TextExtensionList(), "TXT/LOG");
+    EXPECT_FALSE(settings_.QualityMode);
+    ASSERT_NE(settings_.SusieHost, nullptr);
+    EXPECT_EQ(settings_.SusieHost->PlugInCount(), 1);
 }
 
 TEST_F(SettingsTest, AValueOfTheWrongTypeEndsLoadingAtItsStep) {

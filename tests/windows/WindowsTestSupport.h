@@ -14,6 +14,13 @@ inline std::string WindowsPath(const std::string& unixPath) {
     return path;
 }
 
+inline bool KeyExists(HKEY root, const std::string& key) {
+    HKEY handle;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+    RegCloseKey(handle);
+    return true;
+}
+
 // The colour of a bitmap (not selected anywhere) at (x, y), y = 0 at the top.
 inline COLORREF PixelOf(HBITMAP bitmap, int x, int y) {
     HDC dc = CreateCompatibleDC(nullptr);
