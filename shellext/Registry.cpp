@@ -9,6 +9,10 @@ namespace imvexa {
 
 namespace {
 
+// A value name holds at most 16,383 UTF-16 units, and no code page needs more
+// than three bytes for one of them.
+constexpr std::size_t kMaxValueNameBytes = 3 * 16383 + 1;
+
 std::atomic<bool> machineWritesDenied{false};
 
 // Write access below root is refused, as Windows refuses it to a standard user.
@@ -75,16 +79,22 @@ bool TRegistry::ReadBool(const std::string& name) const {
 std::vector<std::string> TRegistry::GetValueNames() const {
     std::vector<std::string> names;
     if (!key_) return names;
+    // The longest name in UTF-16 units: a first guess only, since a name in
+    // the code page may need more bytes than it has units.
     DWORD longest = 0;
-    if (RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longest, nullptr,
-                         nullptr, nullptr) != ERROR_SUCCESS)
-        return names;
+    RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longest, nullptr, nullptr,
+                     nullptr);
     std::string buffer(longest + 1, '\0');
-    for (DWORD index = 0;; ++index) {
+    for (DWORD index = 0;;) {
         DWORD length = static_cast<DWORD>(buffer.size());
-        if (RegEnumValueA(key_, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
+        const LONG result = RegEnumValueA(key_, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        if (result == ERROR_MORE_DATA && buffer.size() < kMaxValueNameBytes) {
+            buffer.resize(std::min(2 * buffer.size(), kMaxValueNameBytes));
+            continue;
+        }
+        if (result != ERROR_SUCCESS) break;  // the last name, or the key is gone
         names.emplace_back(buffer.data(), length);
+        ++index;
     }
     return names;
 }

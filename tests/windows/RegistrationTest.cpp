@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ClassFactory.h"
 #include "Common.h"
@@ -86,6 +87,24 @@ TEST_F(RegistrationTest, AHandlerInstalledLaterIsOverwrittenOnlyByABackup) {
     UnregisterAllHandlers();
     EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler("png"), nullptr), kForeign);
     EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler("gif"), nullptr), kOther);
+}
+
+TEST_F(RegistrationTest, HandlersRecordedAfterAJapaneseExtensionAreRestored) {
+    // Code page 932: 画像 needs four bytes for its two UTF-16 units; the
+    // half-width ﾒﾓ, one byte each, is enumerated after it.
+    const std::string picture = "\x89\xE6\x91\x9C", memo = "\xD2\xD3";
+    const std::vector<std::string> extensions = {"PNG", picture, memo};
+    for (const std::string& extension : extensions) {
+        SetValue(HKEY_CLASSES_ROOT, Handler(extension), nullptr, kForeign);
+        RegisterHandler(extension);
+    }
+    TRegistry record(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(record.OpenKey(kExtensionsKey, KeyAccess::Read));
+    EXPECT_EQ(record.GetValueNames(), extensions);
+
+    UnregisterAllHandlers();
+    for (const std::string& extension : extensions)
+        EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler(extension), nullptr), kForeign) << extension;
 }
 
 TEST_F(RegistrationTest, UnregisteringCreatesNoKey) {

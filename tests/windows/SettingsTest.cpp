@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <filesystem>
+#include <string>
+
 #include "Common.h"
 #include "WindowsTestSupport.h"
 
@@ -71,6 +74,28 @@ TEST_F(SettingsTest, PlugInsAreTheNamedValuesOfTheirKey) {
     ASSERT_NE(settings_.PlugInNames, nullptr);
     EXPECT_EQ(settings_.PlugInNames->size(), 2u);
     EXPECT_EQ(settings_.SusieHost->PlugInCount(), 1);  // pnm.sph; the 32-bit pnm32.sph is rejected
+}
+
+TEST_F(SettingsTest, APlugInInAFolderWithAJapaneseNameLoads) {
+    namespace fs = std::filesystem;
+    // In code page 932 the path needs more bytes than it has UTF-16 units.
+    const fs::path folder = fs::temp_directory_path() / (L"テスト" + std::to_wstring(GetCurrentProcessId()));
+    fs::create_directories(folder);
+    const fs::path plugIn = folder / L"pnm.sph";
+    fs::copy_file(fs::path(WindowsPath(IMVEXA_TEST_PLUGINS_DIR)) / L"pnm.sph", plugIn);
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\VELKOR\\Imvexa\\PlugIns", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(key, plugIn.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
+    RegCloseKey(key);
+    LoadSettings(settings_);
+    ASSERT_NE(settings_.PlugInNames, nullptr);
+    EXPECT_EQ(settings_.PlugInNames->size(), 1u);
+    EXPECT_EQ(settings_.SusieHost->PlugInCount(), 1);
+    settings_.SusieHost->UnloadPlugIns();
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
 }
 
 TEST_F(SettingsTest, AStandardUserGetsTheStoredTextListAndPlugIns) {
