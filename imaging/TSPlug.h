@@ -51,6 +51,10 @@ public:
     // how many this call accepted.
     int LoadPlugIns(const std::string& pathOrMask);
     void UnloadPlugIns();
+    // UnloadPlugIns for code that runs under the loader lock (the module's
+    // end in DllMain), where freeing a library is unsafe: each library is
+    // freed by a thread of its own once the lock is released.
+    void UnloadPlugInsAfterLoaderLock();
     // The record at index (owned by the host), or null out of range.
     const TPlug* GetPlugIn(int index) const;
     int PlugInCount() const;
@@ -71,6 +75,7 @@ public:
 private:
     struct LoadedPlugIn;
 
+    void UnloadWith(void (*freeLibrary)(HMODULE));
     bool IsNewPlugInPath(const std::string& path) const;
     std::unique_ptr<LoadedPlugIn> Load(const std::string& path) const;
     bool Decode(LoadedPlugIn& plugIn, const void* data, std::size_t size, TBitmap& bitmap);

@@ -122,6 +122,17 @@ bool IsSoundPicture(const PlugInBlock& info, const PlugInBlock& bits) {
            static_cast<std::uint64_t>(stride * height) <= bits.Size();
 }
 
+// Starts a thread whose routine is kernel32's FreeLibrary itself. A new thread
+// runs only once the loader lock is free, and it runs no code of the module
+// that started it, which may be gone by then. When no thread can be started
+// the library stays loaded, which is safe where freeing it is not.
+void FreeOnThreadOfItsOwn(HMODULE library) {
+    const auto freeLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "FreeLibrary")));
+    HANDLE thread = freeLibrary ? CreateThread(nullptr, 0, freeLibrary, library, 0, nullptr) : nullptr;
+    if (thread) CloseHandle(thread);
+}
+
 }  // namespace
 
 TSusiePlugIn::TSusiePlugIn() = default;
@@ -184,9 +195,13 @@ int TSusiePlugIn::LoadPlugIns(const std::string& pathOrMask) {
     return accepted;
 }
 
-void TSusiePlugIn::UnloadPlugIns() {
+void TSusiePlugIn::UnloadPlugIns() { UnloadWith([](HMODULE library) { FreeLibrary(library); }); }
+
+void TSusiePlugIn::UnloadPlugInsAfterLoaderLock() { UnloadWith(FreeOnThreadOfItsOwn); }
+
+void TSusiePlugIn::UnloadWith(void (*freeLibrary)(HMODULE)) {
     std::unique_lock write(listLock_);
-    for (auto& plugIn : plugIns_) FreeLibrary(plugIn->record.Handle);
+    for (auto& plugIn : plugIns_) freeLibrary(plugIn->record.Handle);
     plugIns_.clear();
 }
 

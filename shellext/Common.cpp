@@ -91,7 +91,8 @@ bool StartModule() noexcept {
 }
 
 void EndModule() {
-    delete module.exchange(nullptr);
+    const std::unique_ptr<ModuleSettings> settings(module.exchange(nullptr));
+    if (settings && settings->SusieHost) settings->SusieHost->UnloadPlugInsAfterLoaderLock();
 }
 
 bool ReadQualityMode(ModuleSettings& settings) {

@@ -1,8 +1,8 @@
 // The module's entry point. Module start happens on the first call of an
-// export (see Settings()); module end happens here when the module is
-// unloaded. When the whole process ends, nothing is freed: the system
-// reclaims it, and plug-in libraries must not be unloaded under the loader
-// lock of a dying process.
+// export that needs the settings (see Settings()); module end happens here
+// when the module is unloaded. When the whole process ends, nothing is freed:
+// the system reclaims it, and plug-in libraries must not be unloaded in a
+// dying process.
 #include <windows.h>
 
 #include "Common.h"

@@ -19,7 +19,6 @@ HRESULT WINAPI DllGetClassObject(REFCLSID classId, REFIID riid, void** object) {
 }
 
 HRESULT WINAPI DllCanUnloadNow() {
-    StartModule();
     return Counts().InUse() ? S_FALSE : S_OK;
 }
 

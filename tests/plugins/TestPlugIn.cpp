@@ -7,6 +7,8 @@
 //   NO_SUPPORT has no IsSupported export
 //   TOP_DOWN   accepts P6 files and returns a 2 × 2 top-down DIB: red top row, blue bottom row
 //   CRASHING   accepts files that start with "CRASH" and faults in GetPicture
+// Every kind records in the environment variable IMVEXA_PLUGIN_UNLOADED_BY
+// the thread that unloads it.
 #include <windows.h>
 
 #include <cstdio>
@@ -86,6 +88,15 @@ BITMAPINFOHEADER Header(int width, int height, int bits, int colors) {
 }  // namespace
 
 extern "C" {
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_DETACH && !reserved) {
+        char thread[16];
+        std::snprintf(thread, sizeof thread, "%lu", static_cast<unsigned long>(GetCurrentThreadId()));
+        SetEnvironmentVariableA("IMVEXA_PLUGIN_UNLOADED_BY", thread);
+    }
+    return TRUE;
+}
 
 __declspec(dllexport) int WINAPI GetPluginInfo(int infoNumber, LPSTR buffer, int length) {
     if (infoNumber < 0 || infoNumber > 3 || length <= 0) return 0;
