@@ -84,8 +84,7 @@ TEST_F(SettingsTest, APlugInInAFolderWithAJapaneseNameLoads) {
     const fs::path plugIn = folder / L"pnm.sph";
     fs::copy_file(fs::path(WindowsPath(IMVEXA_TEST_PLUGINS_DIR)) / L"pnm.sph", plugIn);
     HKEY key;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\VELKOR\\Imvexa\\PlugIns", 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPlugInsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     RegSetValueExW(key, plugIn.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
     RegCloseKey(key);
