@@ -65,7 +65,7 @@ std::string TextPageContent(const std::string& head) {
         text = Utf16ToAnsi(head.substr(2));
     else
         text = ConvertTextCode(std::string_view(head.c_str()), TextCodeSjis);  // up to the first zero byte
-    if (text.size() > kTextPageBytes) text.resize(kTextPageBytes);
+    text.resize(std::min({text.find('\0'), text.size(), kTextPageBytes}));
     return text;
 }
 

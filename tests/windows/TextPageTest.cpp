@@ -98,6 +98,8 @@ TEST(TextPageContentTest, ChoosesTheTextToDraw) {
     // Big-endian UTF-16 is not recognised: its bytes end at the first zero byte.
     EXPECT_EQ(TextPageContent(std::string("\xFE\xFF\0A", 4)).size(), 2u);
     EXPECT_EQ(TextPageContent(std::string("\x1B$B$\"\x1B(B", 8)), "\x82\xA0");  // JIS becomes Shift_JIS
+    // A JIS pair whose Shift_JIS form has a zero trail byte ends the text there.
+    EXPECT_EQ(TextPageContent("AB" "\x1B$B" "\x22\x82" "\x1B(B" "tail"), "AB\x81");
 }
 
 }  // namespace
