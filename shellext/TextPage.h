@@ -19,8 +19,8 @@ inline constexpr std::size_t kTextPageBytes = 1024;
 // kTextPageBytes bytes.
 std::string TextPageContent(const std::string& head);
 
-// Draws the page onto the thumbnail (24 bits, edge × edge). Raises
-// EFOpenError when the file cannot be opened.
-void DrawTextPage(TBitmap& thumbnail, const std::string& path, std::uint64_t fileSize);
+// Draws the page of the file at the UTF-16 path onto the thumbnail (24 bits,
+// edge × edge). Raises EFOpenError when the file cannot be opened.
+void DrawTextPage(TBitmap& thumbnail, const std::wstring& path, std::uint64_t fileSize);
 
 }  // namespace imvexa

@@ -14,6 +14,9 @@ inline std::string WindowsPath(const std::string& unixPath) {
     return path;
 }
 
+// A path of ASCII characters as the shell passes it, in UTF-16.
+inline std::wstring WidePath(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
 // The colour of a bitmap (not selected anywhere) at (x, y), y = 0 at the top.
 inline COLORREF PixelOf(HBITMAP bitmap, int x, int y) {
     HDC dc = CreateCompatibleDC(nullptr);
