@@ -1,23 +1,39 @@
-// TFileStream over a Win32 file handle; paths are in the system code page.
+// TFileStream over a Win32 file handle; paths are in the system code page or UTF-16.
 #include <windows.h>
 
 #include <algorithm>
 
+#include "AnsiText_win32.h"
 #include "RuntimeErrors.h"
 #include "Stream.h"
 
 namespace imvexa {
+
+namespace {
+
+// Opens path with CreateFileA or CreateFileW (create), as the mode asks.
+template <typename Create, typename Char>
+HANDLE OpenHandle(Create create, const Char* path, FileMode mode) {
+    const bool reading = mode == FileMode::OpenRead;
+    return create(path, reading ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE, reading ? FILE_SHARE_READ : 0, nullptr,
+                  reading ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
 
 struct TFileStream::Handle {
     HANDLE file = INVALID_HANDLE_VALUE;
 };
 
 TFileStream::TFileStream(const std::string& path, FileMode mode) : handle_(std::make_unique<Handle>()) {
-    const bool reading = mode == FileMode::OpenRead;
-    handle_->file = CreateFileA(path.c_str(), reading ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE,
-                                reading ? FILE_SHARE_READ : 0, nullptr, reading ? OPEN_EXISTING : CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    handle_->file = OpenHandle(CreateFileA, path.c_str(), mode);
     if (handle_->file == INVALID_HANDLE_VALUE) throw EFOpenError("Cannot open file \"" + path + "\"");
+}
+
+TFileStream::TFileStream(const std::wstring& path, FileMode mode) : handle_(std::make_unique<Handle>()) {
+    handle_->file = OpenHandle(CreateFileW, path.c_str(), mode);
+    if (handle_->file == INVALID_HANDLE_VALUE)
+        throw EFOpenError("Cannot open file \"" + AnsiText(path, WC_NO_BEST_FIT_CHARS) + "\"");
 }
 
 TFileStream::~TFileStream() { CloseHandle(handle_->file); }

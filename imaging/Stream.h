@@ -72,6 +72,8 @@ enum class FileMode {
 class TFileStream : public TStream {
 public:
     TFileStream(const std::string& path, FileMode mode);
+    // Windows only: the UTF-16 path, which reaches names the code page lacks.
+    TFileStream(const std::wstring& path, FileMode mode);
     ~TFileStream() override;
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;

@@ -64,6 +64,9 @@ public:
     // Offers the file to the plug-ins in order; true when one decoded it into
     // bitmap. Raises EFOpenError/EReadError when the file cannot be read.
     bool LoadPictureFromFile(const std::string& path, TBitmap& bitmap);
+    // The same for a file the caller has opened, positioned at its start. No
+    // plug-in ever sees a path: each gets the file's bytes in memory.
+    bool LoadPictureFromOpenFile(TStream& file, TBitmap& bitmap);
     // data must stay readable for a block of size rounded up to 8192 bytes.
     bool LoadPictureFromMemory(const void* data, std::size_t size, TBitmap& bitmap);
     bool LoadPictureFromStream(TMemoryStream& stream, std::size_t size, TBitmap& bitmap);

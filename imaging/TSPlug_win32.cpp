@@ -225,6 +225,10 @@ void TSusiePlugIn::CopyPlugIn(int index, TPlug& plug) const {
 
 bool TSusiePlugIn::LoadPictureFromFile(const std::string& path, TBitmap& bitmap) {
     TFileStream file(path, FileMode::OpenRead);
+    return LoadPictureFromOpenFile(file, bitmap);
+}
+
+bool TSusiePlugIn::LoadPictureFromOpenFile(TStream& file, TBitmap& bitmap) {
     const std::int64_t size = file.Size();
     // An empty file gives no block; a huge one is no picture a plug-in should get.
     if (size <= 0 || size > kMaxPixelBytes) return false;

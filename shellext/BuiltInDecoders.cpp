@@ -18,23 +18,23 @@ bool IsOneOf(const std::string& key, std::initializer_list<const char*> keys) {
 
 // Loads the file with a decoder of its own, then makes source a copy of the picture.
 template <typename Decoder>
-void LoadThrough(const std::string& path, TBitmap& source) {
+void LoadThrough(TStream& file, TBitmap& source) {
     Decoder picture;
-    picture.LoadFromFile(path);
+    picture.LoadFromStream(file);
     source.Assign(&picture);
 }
 
 }  // namespace
 
-bool DecodeBuiltIn(const std::string& path, const std::string& extension, TBitmap& source) {
+bool DecodeBuiltIn(TStream& file, const std::string& extension, TBitmap& source) {
     if (IsOneOf(extension, {"BMP", "DIB", "RLE"}))
-        source.LoadFromFile(path);
+        source.LoadFromStream(file);
     else if (IsOneOf(extension, {"JPG", "JPEG", "JPE", "JFIF"}))
-        LoadThrough<TJPEGImage>(path, source);
+        LoadThrough<TJPEGImage>(file, source);
     else if (extension == "PNG")
-        LoadThrough<QXPNGLE>(path, source);
+        LoadThrough<QXPNGLE>(file, source);
     else if (extension == "MAG")
-        LoadThrough<TMAGImage>(path, source);
+        LoadThrough<TMAGImage>(file, source);
     else
         return false;
     return true;

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "AnsiText_win32.h"
 #include "ClassFactory.h"
 #include "ExtensionKey.h"
 #include "ServerCounts.h"
@@ -10,15 +11,6 @@
 namespace imvexa {
 
 namespace {
-
-std::string ToAnsi(LPCOLESTR text) {
-    const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1) return {};
-    std::string result(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, -1, result.data(), size, nullptr, nullptr);
-    result.resize(static_cast<std::size_t>(size - 1));
-    return result;
-}
 
 bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
@@ -78,8 +70,10 @@ STDMETHODIMP TExtractImage::GetCurFile(LPOLESTR*) { return E_NOTIMPL; }
 
 STDMETHODIMP TExtractImage::Load(LPCOLESTR fileName, DWORD) {
     try {
-        FPath = fileName ? ToAnsi(fileName) : std::string();
-        FExtension = ExtensionKey(FPath, IsAnsiLeadByte);
+        FPath = fileName ? fileName : L"";
+        // The key comes from the path's ANSI form, where a character the code
+        // page lacks is a "?" rather than a look-alike letter.
+        FExtension = ExtensionKey(AnsiText(FPath, WC_NO_BEST_FIT_CHARS), IsAnsiLeadByte);
         return FPath.empty() ? E_FAIL : S_OK;
     } catch (...) {
         return E_FAIL;

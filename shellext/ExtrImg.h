@@ -55,7 +55,7 @@ private:
     IUnknown* outer_;
     std::atomic<ULONG> references_{1};
 
-    std::string FPath;       // in the system ANSI code page
+    std::wstring FPath;      // as the shell gave it: Extract reaches the file through it
     std::string FExtension;  // the extension key
 };
 

@@ -6,13 +6,15 @@
 
 namespace imvexa {
 
-void DecodePicture(const std::string& path, const std::string& extension, TBitmap& source) {
-    if (DecodeBuiltIn(path, extension, source)) return;
+void DecodePicture(const std::wstring& path, const std::string& extension, TBitmap& source) {
+    // Opened once, through the path that reaches every name; every decoder reads from here.
+    TFileStream file(path, FileMode::OpenRead);
+    if (DecodeBuiltIn(file, extension, source)) return;
     if (extension == "ICO" || extension == "EMF" || extension == "WMF") {
-        LoadPlatformPicture(path, extension, source);
+        LoadPlatformPicture(file, extension, source);
     } else if (TSusiePlugIn* host = Settings().SusieHost.get()) {
         // Whether a plug-in read it or not: an unread file gives a blank thumbnail.
-        host->LoadPictureFromFile(path, source);
+        host->LoadPictureFromOpenFile(file, source);
     }
 }
 

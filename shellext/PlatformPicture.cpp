@@ -17,8 +17,7 @@ namespace {
 // Icons and metafiles are small; a larger file is not one of them.
 constexpr std::int64_t kMaxPictureFileBytes = std::int64_t{64} << 20;
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
-    TFileStream file(path, FileMode::OpenRead);
+std::vector<std::uint8_t> ReadWholeFile(TStream& file) {
     const std::int64_t size = file.Size();
     if (size <= 0 || size > kMaxPictureFileBytes) throw EReadError("Picture file is empty or too large");
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
@@ -103,8 +102,8 @@ void LoadMetafilePicture(const std::vector<std::uint8_t>& file, TBitmap& source)
 
 }  // namespace
 
-void LoadPlatformPicture(const std::string& path, const std::string& extension, TBitmap& source) {
-    const std::vector<std::uint8_t> file = ReadWholeFile(path);
+void LoadPlatformPicture(TStream& stream, const std::string& extension, TBitmap& source) {
+    const std::vector<std::uint8_t> file = ReadWholeFile(stream);
     if (extension == "ICO")
         LoadIconPicture(file, source);
     else

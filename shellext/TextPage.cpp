@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "AnsiText_win32.h"
 #include "RuntimeErrors.h"
 #include "jconvert.h"
 
@@ -15,10 +16,11 @@ namespace {
 const COLORREF kFrameColor = RGB(214, 211, 214);
 
 // The first min(fileSize, 1024) bytes; a short read leaves zeros.
-std::string ReadHead(const std::string& path, std::uint64_t fileSize) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+std::string ReadHead(const std::wstring& path, std::uint64_t fileSize) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) throw EFOpenError("Cannot open file \"" + path + "\"");
+    if (file == INVALID_HANDLE_VALUE)
+        throw EFOpenError("Cannot open file \"" + AnsiText(path, WC_NO_BEST_FIT_CHARS) + "\"");
     std::string head(static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kTextPageBytes)), '\0');
     DWORD read = 0;
     ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &read, nullptr);
@@ -34,12 +36,7 @@ std::string Utf16ToAnsi(const std::string& bytes) {
         if (c == 0) break;
         wide.push_back(c);
     }
-    if (wide.empty()) return {};
-    const int size =
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<std::size_t>(std::max(size, 0)), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), size, nullptr, nullptr);
-    return ansi;
+    return AnsiText(wide, 0);
 }
 
 // The graphics layer's default font: 9-point "ＭＳ Ｐゴシック" on a far-east
@@ -65,11 +62,11 @@ std::string TextPageContent(const std::string& head) {
         text = Utf16ToAnsi(head.substr(2));
     else
         text = ConvertTextCode(std::string_view(head.c_str()), TextCodeSjis);  // up to the first zero byte
-    if (text.size() > kTextPageBytes) text.resize(kTextPageBytes);
+    text.resize(std::min({text.find('\0'), text.size(), kTextPageBytes}));
     return text;
 }
 
-void DrawTextPage(TBitmap& thumbnail, const std::string& path, std::uint64_t fileSize) {
+void DrawTextPage(TBitmap& thumbnail, const std::wstring& path, std::uint64_t fileSize) {
     const int edge = thumbnail.Width();
     HDC dc = thumbnail.Canvas();
     RECT page{0, 0, edge, thumbnail.Height()};

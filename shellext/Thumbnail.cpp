@@ -35,9 +35,9 @@ int EdgeSizeForShellVersion(std::uint32_t version) { return version < 0x00050000
 namespace {
 
 // The file's size from a find-first search, or nothing when it is not found.
-std::optional<std::uint64_t> FindFileSize(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path.c_str(), &found);
+std::optional<std::uint64_t> FindFileSize(const std::wstring& path) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(path.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return std::nullopt;
     FindClose(search);
     return std::uint64_t{found.nFileSizeHigh} << 32 | found.nFileSizeLow;
@@ -99,7 +99,7 @@ bool QualityModeNow() {
 
 }  // namespace
 
-HBITMAP ExtractThumbnail(const std::string& path, const std::string& extension) {
+HBITMAP ExtractThumbnail(const std::wstring& path, const std::string& extension) {
     const std::optional<std::uint64_t> fileSize = FindFileSize(path);
     if (!fileSize) return nullptr;
     const int edge = EdgeSizeForShellVersion(LibraryVersion("Shell32.dll"));

@@ -13,8 +13,8 @@ std::uint32_t LibraryVersion(const char* libraryName);
 // 120 pixels for a shell library of version 5.0 or later, 160 before.
 int EdgeSizeForShellVersion(std::uint32_t version);
 
-// The thumbnail bitmap of the file (the caller owns it), or null when the
-// file does not exist. Decoding failures raise exceptions.
-HBITMAP ExtractThumbnail(const std::string& path, const std::string& extension);
+// The thumbnail bitmap of the file at the UTF-16 path (the caller owns it),
+// or null when the file does not exist. Decoding failures raise exceptions.
+HBITMAP ExtractThumbnail(const std::wstring& path, const std::string& extension);
 
 }  // namespace imvexa

@@ -6,6 +6,7 @@
 #include <shobjidl.h>
 
 #include <atomic>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -82,12 +83,13 @@ protected:
         DIBSECTION dib{};
     };
 
-    static Result Extract(const std::string& path) {
+    static Result Extract(const std::string& path) { return Extract(WidePath(path)); }
+
+    static Result Extract(const std::wstring& path) {
         Result result;
         Com<IPersistFile> persist;
         CreateExtractor(persist);
-        const std::wstring wide(path.begin(), path.end());
-        EXPECT_EQ(persist->Load(wide.c_str(), STGM_READ), S_OK);
+        EXPECT_EQ(persist->Load(path.c_str(), STGM_READ), S_OK);
         Com<IExtractImage> extractor;
         EXPECT_EQ(persist->QueryInterface(IID_IExtractImage, extractor.out()), S_OK);
         result.hr = extractor->Extract(&result.bitmap);
@@ -222,7 +224,7 @@ TEST_F(ExtractorTest, ReadsPathsInTheJapaneseCodePage) {
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
     const std::string picture = WriteBitmap("japanese.bmp", 20, 10, TPixelFormat::Bit24);
     const std::wstring target = folder + L"\\\u753B\u50CF.bmp";
-    ASSERT_TRUE(CopyFileW(std::wstring(picture.begin(), picture.end()).c_str(), target.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(WidePath(picture).c_str(), target.c_str(), FALSE));
 
     Com<IPersistFile> persist;
     CreateExtractor(persist);
@@ -233,6 +235,33 @@ TEST_F(ExtractorTest, ReadsPathsInTheJapaneseCodePage) {
     EXPECT_EQ(extractor->Extract(&bitmap), S_OK);
     EXPECT_NE(bitmap, nullptr);
     if (bitmap) DeleteObject(bitmap);
+}
+
+// Each name holds a character that code page 932 lacks, and lies beside a
+// file that its narrowing could name: the best-fit "cafe", or a single-letter
+// name that a search for "?" matches. Each must show its own content.
+TEST_F(ExtractorTest, NamesOutsideTheCodePageShowTheirOwnFile) {
+    ASSERT_EQ(GetACP(), 932u);
+    WriteBitmap("cafe.bmp", 30, 10, TPixelFormat::Bit24);
+    WriteBitmap("x.bmp", 30, 10, TPixelFormat::Bit24);
+    WriteFile("cafe.txt", "");
+    const std::string picture = WriteBitmap("picture.bmp", 20, 10, TPixelFormat::Bit4);
+    const std::string text = WriteFile("text.txt", "hello");
+    const std::pair<const wchar_t*, std::string> cases[] = {
+        {L"caf\u00E9.bmp", picture}, {L"\uD55C.bmp", picture}, {L"caf\u00E9.txt", text}};
+    for (const auto& [name, original] : cases) {
+        const std::wstring copy = folder_.wstring() + L"\\" + name;
+        ASSERT_TRUE(CopyFileW(WidePath(original).c_str(), copy.c_str(), FALSE));
+        const Result own = Extract(copy), expected = Extract(original);
+        ASSERT_EQ(own.hr, S_OK) << original;
+        ASSERT_EQ(expected.hr, S_OK) << original;
+        const BITMAP& got = own.dib.dsBm;
+        ASSERT_EQ(got.bmBitsPixel, expected.dib.dsBm.bmBitsPixel) << original;
+        const auto bytes = static_cast<std::size_t>(got.bmWidthBytes * got.bmHeight);
+        EXPECT_EQ(std::memcmp(got.bmBits, expected.dib.dsBm.bmBits, bytes), 0) << original;
+        DeleteObject(own.bitmap);
+        DeleteObject(expected.bitmap);
+    }
 }
 
 TEST_F(ExtractorTest, UnknownTypesGiveABlankThumbnail) {

@@ -26,16 +26,12 @@ TEST(PlugInExtractTest, FilesOfOtherTypesGoToThePlugIns) {
 
     const fs::path folder = fs::temp_directory_path() / ("imvexa-plugin-extract-" + std::to_string(GetCurrentProcessId()));
     fs::create_directories(folder);
-    const std::string picture = (folder / "red.ppm").string();
-    {
-        TFileStream file(picture, FileMode::Create);
-        const std::string bytes("P6 1 1 255\n\xFF\x00\x00", 14);
+    // The picture's name holds a character that code page 932 lacks.
+    const std::wstring picture = folder.wstring() + L"\\\uD55C.ppm", unread = folder.wstring() + L"\\other.ppm";
+    for (const auto& [path, bytes] : {std::pair{picture, std::string("P6 1 1 255\n\xFF\x00\x00", 14)},
+                                      std::pair{unread, std::string("not a picture")}}) {
+        TFileStream file(path, FileMode::Create);
         file.WriteBuffer(bytes.data(), bytes.size());
-    }
-    const std::string unread = (folder / "other.ppm").string();
-    {
-        TFileStream file(unread, FileMode::Create);
-        file.WriteBuffer("not a picture", 13);
     }
 
     ASSERT_EQ(Settings().SusieHost->PlugInCount(), 1);

@@ -12,7 +12,7 @@ namespace {
 
 struct Thumbnail {
     explicit Thumbnail(const std::string& name)
-        : bitmap(ExtractThumbnail(std::string(IMVEXA_SAMPLES_DIR) + "\\" + name, name.substr(name.rfind('.') + 1))) {}
+        : bitmap(ExtractThumbnail(WidePath(IMVEXA_SAMPLES_DIR "\\" + name), name.substr(name.rfind('.') + 1))) {}
     ~Thumbnail() {
         if (bitmap) DeleteObject(bitmap);
     }

@@ -9,13 +9,14 @@
 #include "RuntimeErrors.h"
 #include "TextPage.h"
 #include "Thumbnail.h"
+#include "WindowsTestSupport.h"
 
 namespace imvexa {
 namespace {
 
 const COLORREF kFrame = RGB(214, 211, 214);
 
-std::string Sample(const std::string& name) { return std::string(IMVEXA_SAMPLES_DIR) + "\\" + name; }
+std::wstring Sample(const std::string& name) { return WidePath(IMVEXA_SAMPLES_DIR "\\" + name); }
 
 // The thumbnail of a sample as 24-bit top-down rows.
 struct Page {
@@ -86,7 +87,7 @@ TEST(TextPageTest, EmptyFilesGiveTheEmptyPage) {
 }
 
 TEST(TextPageTest, AFileThatCannotBeOpenedFails) {
-    HANDLE locked = CreateFileA(Sample("hello.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE locked = CreateFileW(Sample("hello.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
     EXPECT_THROW(ExtractThumbnail(Sample("hello.txt"), "TXT"), Exception);
     CloseHandle(locked);
@@ -98,6 +99,8 @@ TEST(TextPageContentTest, ChoosesTheTextToDraw) {
     // Big-endian UTF-16 is not recognised: its bytes end at the first zero byte.
     EXPECT_EQ(TextPageContent(std::string("\xFE\xFF\0A", 4)).size(), 2u);
     EXPECT_EQ(TextPageContent(std::string("\x1B$B$\"\x1B(B", 8)), "\x82\xA0");  // JIS becomes Shift_JIS
+    // A JIS pair whose Shift_JIS form has a zero trail byte ends the text there.
+    EXPECT_EQ(TextPageContent("AB" "\x1B$B" "\x22\x82" "\x1B(B" "tail"), "AB\x81");
 }
 
 }  // namespace

@@ -21,6 +21,9 @@ inline bool KeyExists(HKEY root, const std::string& key) {
     return true;
 }
 
+// A path of ASCII characters as the shell passes it, in UTF-16.
+inline std::wstring WidePath(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
 // The colour of a bitmap (not selected anywhere) at (x, y), y = 0 at the top.
 inline COLORREF PixelOf(HBITMAP bitmap, int x, int y) {
     HDC dc = CreateCompatibleDC(nullptr);

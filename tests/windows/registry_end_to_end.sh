@@ -2,7 +2,8 @@
 # registry_end_to_end.sh WINE_RUN PREFIX DLL THUMBHOST SAMPLES OUT
 # Registers the built DLL the way an installer does (regsvr32), renders every
 # sample through the registry as Explorer does (thumbhost.exe without --dll),
-# then unregisters it and checks that no handler is left.
+# checks that an output file it cannot write is a harness error (exit 2), then
+# unregisters the DLL and checks that no handler is left.
 set -u
 wine_run=$1 prefix=$2 dll=$3 thumbhost=$4 samples=$5 out=$6
 run() { "$wine_run" "$prefix" "$@"; }
@@ -17,6 +18,14 @@ for sample in "$samples"/*.*; do
   echo "$name: $result"
   [ $status -eq 0 ] || { echo "FAIL: $name gave exit status $status"; fail=1; }
 done
+
+message=$(run "$thumbhost" "$samples/depth24.bmp" "$out/no-such-folder/out.bmp" 2>&1 >/dev/null)
+status=$?
+echo "unwritable output: $message"
+if [ $status -ne 2 ] || ! echo "$message" | grep -q "output file"; then
+  echo "FAIL: an output file that cannot be written gave exit status $status"
+  fail=1
+fi
 
 run regsvr32 /u /s "$dll" || { echo "FAIL: regsvr32 /u returned $?"; fail=1; }
 result=$(run "$thumbhost" "$samples/depth24.bmp" "$out/after.bmp" 2>&1)

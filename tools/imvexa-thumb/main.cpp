@@ -57,7 +57,8 @@ int main(int argc, char** argv) {
     TBitmap source, thumbnail;
     try {
         const std::string key = ExtensionKey(input, [](unsigned char) { return false; });
-        if (!DecodeBuiltIn(input, key, source)) {
+        TFileStream file(input, FileMode::OpenRead);
+        if (!DecodeBuiltIn(file, key, source)) {
             std::fprintf(stderr, "imvexa-thumb: no decoder for the extension \"%s\"\n", key.c_str());
             return 1;
         }

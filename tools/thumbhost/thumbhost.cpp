@@ -44,6 +44,13 @@ struct ComPtr {
     T* operator->() const { return p; }
 };
 
+struct OwnedBitmap {
+    HBITMAP handle = nullptr;
+    ~OwnedBitmap() {
+        if (handle) DeleteObject(handle);
+    }
+};
+
 struct Options {
     std::wstring dll;
     bool async = false;
@@ -124,17 +131,16 @@ int Run(const Options& options) {
     DWORD flags = options.async ? IEIFLAG_ASYNC : 0;
     extractor->GetLocation(location, MAX_PATH, &priority, &size, 32, &flags);
 
-    HBITMAP bitmap = nullptr;
-    const HRESULT hr = extractor->Extract(&bitmap);
-    std::printf("hr=0x%08lX", static_cast<unsigned long>(hr));
+    OwnedBitmap thumbnail;
+    const HRESULT hr = extractor->Extract(&thumbnail.handle);
     if (FAILED(hr)) {
-        std::printf("\n");
+        std::printf("hr=0x%08lX\n", static_cast<unsigned long>(hr));
         return 1;
     }
-    if (!bitmap) throw HarnessError("Extract succeeded without a bitmap");
-    const BitmapSummary summary = WriteBitmapFile(bitmap, options.output);
-    DeleteObject(bitmap);
-    std::printf(" %dx%d %dbpp\n", summary.width, summary.height, summary.bitsPerPixel);
+    if (!thumbnail.handle) throw HarnessError("Extract succeeded without a bitmap");
+    const BitmapSummary summary = WriteBitmapFile(thumbnail.handle, options.output);
+    std::printf("hr=0x%08lX %dx%d %dbpp\n", static_cast<unsigned long>(hr), summary.width, summary.height,
+                summary.bitsPerPixel);
     return 0;
 }
 
@@ -147,11 +153,11 @@ int main() {
         Check(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), "CoInitializeEx");
         try {
             status = Run(options);
-        } catch (const HarnessError& error) {
+        } catch (const std::exception& error) {  // the harness's own errors and the output file's
             std::fprintf(stderr, "thumbhost: %s\n", error.what());
         }
         CoUninitialize();
-    } catch (const HarnessError& error) {
+    } catch (const std::exception& error) {
         std::fprintf(stderr, "thumbhost: %s\n", error.what());
     }
     std::fflush(stdout);

@@ -1,0 +1,16 @@
+#pragma once
+// UTF-16 text in the system ANSI code page.
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace imvexa {
+
+// The text converted with WideCharToMultiByte(CP_ACP, flags). With
+// WC_NO_BEST_FIT_CHARS a character the code page lacks becomes its default
+// character ("?", which no file name holds) instead of a look-alike, so the
+// result of a path never names another file.
+std::string AnsiText(std::wstring_view text, DWORD flags);
+
+}  // namespace imvexa
