@@ -4,6 +4,7 @@
 
 #include "PackedPixels.h"
 #include "Reduce.h"
+#include "ThumbnailFormat.h"
 #include "ThumbnailLayout.h"
 
 namespace imvexa {
@@ -46,8 +47,15 @@ void ComposeThumbnail(TBitmap& source, int edge, TBitmap& thumbnail) {
     const ThumbnailLayout layout = LayOutThumbnail(source.Width(), source.Height(), edge);
     const Rect& target = layout.target;
     if (!layout.scaled) {
-        thumbnail.SetPixelFormat(source.PixelFormat(), source.ColorTable());
-        CopyPixels(source, thumbnail, target.left, target.top);
+        TakePictureFormat(thumbnail, source);
+        if (thumbnail.PixelFormat() == source.PixelFormat()) {
+            CopyPixels(source, thumbnail, target.left, target.top);
+        } else {
+            TBitmap widened;  // the same colours in the thumbnail's wider format
+            widened.Assign(&source);
+            widened.SetPixelFormat(thumbnail.PixelFormat(), thumbnail.ColorTable());
+            CopyPixels(widened, thumbnail, target.left, target.top);
+        }
         return;
     }
     TZdDIB picture, reduced;
