@@ -12,7 +12,9 @@
 //   preset dictionary is a zlib failure ("zlib error");
 // - width and height must be 1 .. kMaxPictureDimension and the bitmap and
 //   the working rows must stay inside kMaxPixelBytes (PixelLimits.h, the
-//   BMP reader's limit), checked in the IHDR handler: "image size error";
+//   BMP reader's limit), checked at the first IDAT, which needs the size:
+//   "image size error" (a header of 0 x 0 followed by IEND is an empty
+//   picture);
 // - an IDAT chunk before any IHDR fails with "IHDR None".
 #include <zlib.h>
 
@@ -157,7 +159,6 @@ private:
         if (ReadByte() > 1) Fail("not supprt Filter");
         interlaced_ = ReadByte();
         if (interlaced_ > 1) Fail("not interlace type");
-        CheckSize();
         ihdrSeen_ = true;
     }
 
@@ -203,6 +204,7 @@ private:
     void HandleIDAT() {
         if (dataDone_) Fail("appear two IDAT");
         if (!ihdrSeen_) Fail("IHDR None");
+        CheckSize();
 
         const RowFormat format = ChooseRowFormat(colorTypeBase_, alpha_, bitDepth_);
         outputBits_ = format.outputBits;
@@ -235,7 +237,10 @@ private:
         if (!bitmap_) bitmap_ = std::make_unique<TBitmap>();
         TBitmap& bitmap = *bitmap_;
         PrepareBitmap(bitmap, static_cast<int>(width_), static_cast<int>(height_), FormatForBits(outputBits_));
-        if (paletteCount >= 1) bitmap.SetPalette(CreatePaletteHandle(palette_.data(), paletteCount));
+        if (paletteCount >= 1)
+            bitmap.SetPalette(CreatePaletteHandle(palette_.data(), paletteCount));
+        else
+            bitmap.SetColorTable({});  // a truecolour picture without PLTE: no palette of an earlier load
         stride_ = (std::int64_t{width_} * outputBits_ + 31) / 32 * 4;
 
         input_ = ZeroBuffer(kInputSize);

@@ -171,6 +171,8 @@ void TZdDIB::AssignToBitmap(TBitmap& bitmap) const {
         PaletteEntry entries[kMaxColors];
         const int count = GetPaletteHandleEntries(palette, 0, kMaxColors, entries);
         bitmap.SetPalette(CreatePaletteHandle(entries, count));
+    } else {
+        bitmap.SetColorTable({});  // no palette the bitmap had before
     }
     bitmap.SetSize(storage.Width, storage.Height);
     DrawPixelsIntoBitmap(storage.Info, bitmap);
