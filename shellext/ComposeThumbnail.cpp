@@ -11,7 +11,7 @@ namespace imvexa {
 
 namespace {
 
-// Copies the source's pixels to (left, top) of a thumbnail of the same format.
+// Copies the picture's pixels to (left, top) of a thumbnail of the same format and table.
 void CopyPixels(const TBitmap& source, TBitmap& thumbnail, int left, int top) {
     const int bits = source.BitsPerPixel();
     for (int y = 0; y < source.Height(); ++y) {
@@ -48,14 +48,13 @@ void ComposeThumbnail(TBitmap& source, int edge, TBitmap& thumbnail) {
     const Rect& target = layout.target;
     if (!layout.scaled) {
         TakePictureFormat(thumbnail, source);
-        if (thumbnail.PixelFormat() == source.PixelFormat()) {
-            CopyPixels(source, thumbnail, target.left, target.top);
-        } else {
-            TBitmap widened;  // the same colours in the thumbnail's wider format
-            widened.Assign(&source);
-            widened.SetPixelFormat(thumbnail.PixelFormat(), thumbnail.ColorTable());
-            CopyPixels(widened, thumbnail, target.left, target.top);
-        }
+        // The picture's colours in the thumbnail's format and table, as the
+        // platform's blit maps them (rows are copied as they are when the
+        // two already match).
+        TBitmap picture;
+        picture.Assign(&source);
+        picture.SetPixelFormat(thumbnail.PixelFormat(), thumbnail.ColorTable());
+        CopyPixels(picture, thumbnail, target.left, target.top);
         return;
     }
     TZdDIB picture, reduced;
