@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "AllocationFailure.h"
 #include "BitmapSurface.h"
 #include "PackedPixels.h"
 #include "PixelLimits.h"
@@ -190,8 +191,10 @@ void TBitmap::Rebuild(int width, int height, TPixelFormat format, std::vector<Pa
     if (width > 0 && height > 0) {
         if (!WithinPixelLimits(width, height, RowStride(width, bitsPerPixel)))
             throw EOutOfResources("TBitmap: Cannot Create Bitmap");
-        surface = Surface::Create(width, height, bitsPerPixel, colors);
-        PaintPicture(source, PixelTarget{surface->bits, surface->stride, width, height, bitsPerPixel, colors});
+        GuardAllocations([&] {
+            surface = Surface::Create(width, height, bitsPerPixel, colors);
+            PaintPicture(source, PixelTarget{surface->bits, surface->stride, width, height, bitsPerPixel, colors});
+        });
     }
     DeletePaletteHandle(palette_);
     palette_ = nullptr;

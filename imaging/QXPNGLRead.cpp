@@ -21,7 +21,6 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <new>
 #include <vector>
 
 #include "PixelLimits.h"
@@ -43,15 +42,6 @@ constexpr std::size_t kInputSize = 32768;
 
 [[noreturn]] void Fail(const char* message) {
     throw EQXPNGLE(message);
-}
-
-// A zero-filled buffer; allocation failure is the out-of-memory error.
-std::vector<std::uint8_t> ZeroBuffer(std::size_t size) {
-    try {
-        return std::vector<std::uint8_t>(size, 0);
-    } catch (const std::bad_alloc&) {
-        throw EOutOfMemory("Out of memory");
-    }
 }
 
 TPixelFormat FormatForBits(int bits) {
@@ -214,9 +204,9 @@ private:
         distance_ = (rawBits_ + 7) / 8;
 
         const auto bufferSize = static_cast<std::size_t>(RowBufferSize(format));
-        current_ = ZeroBuffer(bufferSize);
-        previous_ = ZeroBuffer(bufferSize);
-        converted_ = ZeroBuffer(bufferSize);
+        current_.assign(bufferSize, 0);
+        previous_.assign(bufferSize, 0);
+        converted_.assign(bufferSize, 0);
 
         int paletteCount = 0;
         if (greyscale_ && outputBits_ <= 8) {
@@ -243,7 +233,7 @@ private:
             bitmap.SetColorTable({});  // a truecolour picture without PLTE: no palette of an earlier load
         stride_ = (std::int64_t{width_} * outputBits_ + 31) / 32 * 4;
 
-        input_ = ZeroBuffer(kInputSize);
+        input_.assign(kInputSize, 0);
         zip_.next_in = input_.data();
         zip_.avail_in = 0;
 

@@ -10,7 +10,6 @@
 
 #include "QXPNGL.h"
 #include "QXPNGLCodec.h"
-#include "WorkBuffer.h"
 
 namespace imvexa::png {
 
@@ -87,8 +86,8 @@ private:
     // The rows, filter None, deflated into IDAT chunks.
     void WriteImageData(const TBitmap& bitmap, int bits) {
         const auto rowBytes = static_cast<std::size_t>((std::int64_t{bitmap.Width()} * bits + 7) / 8);
-        std::vector<std::uint8_t> row = WorkBuffer<std::uint8_t>(rowBytes + 1);
-        output_ = WorkBuffer<std::uint8_t>(kOutputSize);
+        std::vector<std::uint8_t> row(rowBytes + 1, 0);
+        output_.assign(kOutputSize, 0);
 
         const int result = deflateInit(&zip_, Z_DEFAULT_COMPRESSION);
         if (result == Z_MEM_ERROR) throw EOutOfMemory("Out of memory");
