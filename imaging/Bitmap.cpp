@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "AllocationFailure.h"
 #include "BitmapSurface.h"
 #include "PackedPixels.h"
 #include "PixelLimits.h"
@@ -123,7 +124,8 @@ void PaintPicture(const TBitmap& source, const PixelTarget& target) {
     const int keptWidth = std::min(source.Width(), target.width);
     const int keptHeight = std::min(source.Height(), target.height);
     const int sourceBits = source.BitsPerPixel();
-    const bool sameEncoding = sourceBits == target.bitsPerPixel && SameColors(source.ColorTable(), target.colors);
+    const bool sameEncoding =
+        sourceBits == target.bitsPerPixel && (sourceBits > 8 || SameColors(source.ColorTable(), target.colors));
     NearestColor nearest(target.colors);
     const std::vector<std::uint8_t> white = WhiteRow(target, nearest);
     const auto keptBytes = static_cast<std::size_t>((std::int64_t{keptWidth} * sourceBits + 7) / 8);
@@ -144,10 +146,14 @@ void PaintPicture(const TBitmap& source, const PixelTarget& target) {
     }
 }
 
-// The colour table a format keeps: none for direct colours; the given one if
-// it fits the palette format, else the format's default table.
+// The colour table a format keeps: for direct colours the palette given (at
+// most 256 entries, which the pixels do not use); the given one if it fits
+// the palette format, else the format's default table.
 std::vector<PaletteEntry> FittingColorTable(std::vector<PaletteEntry> colors, int bitsPerPixel) {
-    if (bitsPerPixel > 8) return {};
+    if (bitsPerPixel > 8) {
+        colors.resize(std::min<std::size_t>(colors.size(), 256));
+        return colors;
+    }
     if (colors.empty() || colors.size() > (std::size_t{1} << bitsPerPixel)) return DefaultColorTable(bitsPerPixel);
     return colors;
 }
@@ -185,8 +191,10 @@ void TBitmap::Rebuild(int width, int height, TPixelFormat format, std::vector<Pa
     if (width > 0 && height > 0) {
         if (!WithinPixelLimits(width, height, RowStride(width, bitsPerPixel)))
             throw EOutOfResources("TBitmap: Cannot Create Bitmap");
-        surface = Surface::Create(width, height, bitsPerPixel, colors);
-        PaintPicture(source, PixelTarget{surface->bits, surface->stride, width, height, bitsPerPixel, colors});
+        GuardAllocations([&] {
+            surface = Surface::Create(width, height, bitsPerPixel, colors);
+            PaintPicture(source, PixelTarget{surface->bits, surface->stride, width, height, bitsPerPixel, colors});
+        });
     }
     DeletePaletteHandle(palette_);
     palette_ = nullptr;
@@ -213,7 +221,9 @@ void TBitmap::SetSize(int width, int height) {
 
 void TBitmap::SetPixelFormat(TPixelFormat format) {
     if (format == format_) return;
-    Rebuild(width_, height_, format, colors_, *this);
+    // The colour table of palette pixels does not become a direct-colour bitmap's palette.
+    const bool tableOfOldPixels = BitsPerPixel() <= 8 && imvexa::BitsPerPixel(format) > 8;
+    Rebuild(width_, height_, format, tableOfOldPixels ? std::vector<PaletteEntry>{} : colors_, *this);
 }
 
 void TBitmap::SetPixelFormat(TPixelFormat format, std::vector<PaletteEntry> colors) {
@@ -222,9 +232,9 @@ void TBitmap::SetPixelFormat(TPixelFormat format, std::vector<PaletteEntry> colo
 
 void TBitmap::SetColorTable(std::vector<PaletteEntry> colors) {
     const int bitsPerPixel = BitsPerPixel();
-    colors.resize(bitsPerPixel > 8 ? 0 : std::min(colors.size(), std::size_t{1} << bitsPerPixel));
+    colors.resize(std::min(colors.size(), std::size_t{1} << std::min(bitsPerPixel, 8)));
     colors_ = std::move(colors);
-    if (surface_) surface_->SetColorTable(colors_);
+    if (surface_ && bitsPerPixel <= 8) surface_->SetColorTable(colors_);
     DeletePaletteHandle(palette_);
     palette_ = nullptr;
     PaletteModified = true;

@@ -49,7 +49,10 @@ public:
     int BitsPerPixel() const { return imvexa::BitsPerPixel(format_); }
     std::int64_t Stride() const { return RowStride(width_, BitsPerPixel()); }
 
-    // The colour table of a 1-, 4- or 8-bit bitmap (at most 2^bits entries).
+    // The colour table of a 1-, 4- or 8-bit bitmap (at most 2^bits entries);
+    // for direct colours the palette given to the bitmap, if any (at most 256
+    // entries, kept by copies and size changes, dropped when palette pixels
+    // are converted to direct colours; the pixels do not use it).
     const std::vector<PaletteEntry>& ColorTable() const { return colors_; }
     void SetColorTable(std::vector<PaletteEntry> colors);
 

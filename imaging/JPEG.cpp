@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "AllocationFailure.h"
 #include "JPEGDecode.h"
 
 namespace imvexa {
@@ -88,7 +89,7 @@ void TJPEGImage::SetPalette(PaletteHandle palette) {
 
 void TJPEGImage::LoadFromStream(TStream& stream) {
     auto data = std::make_shared<TJPEGData>();
-    data->Bytes = ReadToEnd(stream);
+    data->Bytes = GuardAllocations([&] { return ReadToEnd(stream); });
     JPEGHeader header;
     if (!data->Bytes.empty()) header = ReadJPEGHeader(data->Bytes);
     data->Width = header.size.width;
@@ -136,8 +137,10 @@ void TJPEGImage::DecodeInto(TBitmap& bitmap) const {
     const std::shared_ptr<const TJPEGData> data = data_;
     // Telling listeners about progress does not change the graphic.
     auto* self = const_cast<TJPEGImage*>(this);
-    DecodeJPEG(data->Bytes, settings_, bitmap, [self](ProgressStage stage, int percent) {
-        self->Progress(stage, percent, false, Rect{}, std::string());
+    GuardAllocations([&] {
+        DecodeJPEG(data->Bytes, settings_, bitmap, [self](ProgressStage stage, int percent) {
+            self->Progress(stage, percent, false, Rect{}, std::string());
+        });
     });
 }
 

@@ -177,9 +177,10 @@ void DecodeJPEG(const std::vector<std::uint8_t>& bytes, const TJPEGSettings& set
     CheckPixelLimits(context);
     const OutputPlan plan = ApplySettings(context, settings, jpeg.HasMultipleScans());
 
-    // Emptied first, so that changing the format converts no old pixels.
+    // Emptied first, so that changing the format converts no old pixels; no
+    // colours of an earlier picture stay either.
     bitmap.SetSize(0, 0);
-    bitmap.SetPixelFormat(plan.quantized ? TPixelFormat::Bit8 : TPixelFormat::Bit24);
+    bitmap.SetPixelFormat(plan.quantized ? TPixelFormat::Bit8 : TPixelFormat::Bit24, {});
     progress(ProgressStage::Starting, 0);
     jpeg.Start();
     bitmap.SetSize(static_cast<int>(context.output_width), static_cast<int>(context.output_height));

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "AllocationFailure.h"
 #include "MagRead.h"
 #include "MagWrite.h"
 #include "PixelLimits.h"
@@ -103,7 +104,7 @@ void TMAGImage::SetPalette(PaletteHandle palette) {
 }
 
 void TMAGImage::LoadFromStream(TStream& stream) {
-    LoadBytes(ReadFileBytes(stream, stream.Size() - stream.Position()));
+    GuardAllocations([&] { LoadBytes(ReadFileBytes(stream, stream.Size() - stream.Position())); });
 }
 
 void TMAGImage::LoadBytes(std::vector<std::uint8_t> bytes) {
@@ -124,25 +125,31 @@ void TMAGImage::Encode() {
 }
 
 void TMAGImage::SaveToStream(TStream& stream) {
-    if (!data_->HasFileBytes() || Modified) Encode();
-    stream.WriteBuffer(data_->FileBytes.data(), data_->FileBytes.size());
+    GuardAllocations([&] {
+        if (!data_->HasFileBytes() || Modified) Encode();
+        stream.WriteBuffer(data_->FileBytes.data(), data_->FileBytes.size());
+    });
 }
 
 void TMAGImage::ReadData(TStream& stream) {
-    std::uint8_t size[4];
-    stream.ReadBuffer(size, sizeof size);
-    const std::uint32_t count =
-        static_cast<std::uint32_t>(size[0] | size[1] << 8 | size[2] << 16) | std::uint32_t{size[3]} << 24;
-    LoadBytes(ReadFileBytes(stream, count));
+    GuardAllocations([&] {
+        std::uint8_t size[4];
+        stream.ReadBuffer(size, sizeof size);
+        const std::uint32_t count =
+            static_cast<std::uint32_t>(size[0] | size[1] << 8 | size[2] << 16) | std::uint32_t{size[3]} << 24;
+        LoadBytes(ReadFileBytes(stream, count));
+    });
 }
 
 void TMAGImage::WriteData(TStream& stream) {
-    if (!data_->HasFileBytes() || Modified) Encode();
-    const auto count = static_cast<std::uint32_t>(data_->FileBytes.size());
-    const std::uint8_t size[4] = {static_cast<std::uint8_t>(count), static_cast<std::uint8_t>(count >> 8),
-                                  static_cast<std::uint8_t>(count >> 16), static_cast<std::uint8_t>(count >> 24)};
-    stream.WriteBuffer(size, sizeof size);
-    stream.WriteBuffer(data_->FileBytes.data(), data_->FileBytes.size());
+    GuardAllocations([&] {
+        if (!data_->HasFileBytes() || Modified) Encode();
+        const auto count = static_cast<std::uint32_t>(data_->FileBytes.size());
+        const std::uint8_t size[4] = {static_cast<std::uint8_t>(count), static_cast<std::uint8_t>(count >> 8),
+                                      static_cast<std::uint8_t>(count >> 16), static_cast<std::uint8_t>(count >> 24)};
+        stream.WriteBuffer(size, sizeof size);
+        stream.WriteBuffer(data_->FileBytes.data(), data_->FileBytes.size());
+    });
 }
 
 void TMAGImage::Assign(const TGraphic* source) {

@@ -2,6 +2,7 @@
 // The reader and the writer are in QXPNGLRead.cpp and QXPNGLWrite.cpp.
 #include "QXPNGL.h"
 
+#include "AllocationFailure.h"
 #include "QXPNGLCodec.h"
 
 namespace imvexa {
@@ -43,11 +44,11 @@ void QXPNGLE::SetPalette(PaletteHandle palette) {
 }
 
 void QXPNGLE::LoadFromStream(TStream& stream) {
-    png::ReadPng(stream, bitmap_);
+    GuardAllocations([&] { png::ReadPng(stream, bitmap_); });
 }
 
 void QXPNGLE::SaveToStream(TStream& stream) {
-    if (bitmap_) png::WritePng(*bitmap_, stream);
+    if (bitmap_) GuardAllocations([&] { png::WritePng(*bitmap_, stream); });
 }
 
 void QXPNGLE::Assign(const TGraphic* source) {

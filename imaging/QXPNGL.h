@@ -55,7 +55,8 @@ public:
     // bitmap (created at the first IDAT chunk). Raises EQXPNGLE, the
     // stream's EReadError when it ends early, or EOutOfMemory.
     void LoadFromStream(TStream& stream) override;
-    // Writes the internal bitmap as a PNG file; nothing without one.
+    // Writes the internal bitmap as a PNG file (one without pixels has no
+    // image data and loads as an empty graphic); nothing without one.
     void SaveToStream(TStream& stream) override;
 
     // Null: frees the internal bitmap. A QXPNGLE or a TBitmap: the internal

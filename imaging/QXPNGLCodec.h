@@ -13,7 +13,8 @@ namespace imvexa::png {
 void ReadPng(TStream& stream, std::unique_ptr<TBitmap>& bitmap);
 
 // Writes the bitmap as a PNG file: indexed for 1, 4 and 8 bits per pixel,
-// truecolour for every other format, filter None, not interlaced.
+// truecolour for every other format, filter None, not interlaced; a bitmap
+// without pixels gets no IDAT chunk.
 void WritePng(const TBitmap& bitmap, TStream& stream);
 
 }  // namespace imvexa::png

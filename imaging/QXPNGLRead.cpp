@@ -12,14 +12,15 @@
 //   preset dictionary is a zlib failure ("zlib error");
 // - width and height must be 1 .. kMaxPictureDimension and the bitmap and
 //   the working rows must stay inside kMaxPixelBytes (PixelLimits.h, the
-//   BMP reader's limit), checked in the IHDR handler: "image size error";
+//   BMP reader's limit), checked at the first IDAT, which needs the size:
+//   "image size error" (a header of 0 x 0 followed by IEND is an empty
+//   picture);
 // - an IDAT chunk before any IHDR fails with "IHDR None".
 #include <zlib.h>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <new>
 #include <vector>
 
 #include "PixelLimits.h"
@@ -41,15 +42,6 @@ constexpr std::size_t kInputSize = 32768;
 
 [[noreturn]] void Fail(const char* message) {
     throw EQXPNGLE(message);
-}
-
-// A zero-filled buffer; allocation failure is the out-of-memory error.
-std::vector<std::uint8_t> ZeroBuffer(std::size_t size) {
-    try {
-        return std::vector<std::uint8_t>(size, 0);
-    } catch (const std::bad_alloc&) {
-        throw EOutOfMemory("Out of memory");
-    }
 }
 
 TPixelFormat FormatForBits(int bits) {
@@ -157,7 +149,6 @@ private:
         if (ReadByte() > 1) Fail("not supprt Filter");
         interlaced_ = ReadByte();
         if (interlaced_ > 1) Fail("not interlace type");
-        CheckSize();
         ihdrSeen_ = true;
     }
 
@@ -203,6 +194,7 @@ private:
     void HandleIDAT() {
         if (dataDone_) Fail("appear two IDAT");
         if (!ihdrSeen_) Fail("IHDR None");
+        CheckSize();
 
         const RowFormat format = ChooseRowFormat(colorTypeBase_, alpha_, bitDepth_);
         outputBits_ = format.outputBits;
@@ -212,9 +204,9 @@ private:
         distance_ = (rawBits_ + 7) / 8;
 
         const auto bufferSize = static_cast<std::size_t>(RowBufferSize(format));
-        current_ = ZeroBuffer(bufferSize);
-        previous_ = ZeroBuffer(bufferSize);
-        converted_ = ZeroBuffer(bufferSize);
+        current_.assign(bufferSize, 0);
+        previous_.assign(bufferSize, 0);
+        converted_.assign(bufferSize, 0);
 
         int paletteCount = 0;
         if (greyscale_ && outputBits_ <= 8) {
@@ -235,10 +227,13 @@ private:
         if (!bitmap_) bitmap_ = std::make_unique<TBitmap>();
         TBitmap& bitmap = *bitmap_;
         PrepareBitmap(bitmap, static_cast<int>(width_), static_cast<int>(height_), FormatForBits(outputBits_));
-        if (paletteCount >= 1) bitmap.SetPalette(CreatePaletteHandle(palette_.data(), paletteCount));
+        if (paletteCount >= 1)
+            bitmap.SetPalette(CreatePaletteHandle(palette_.data(), paletteCount));
+        else
+            bitmap.SetColorTable({});  // a truecolour picture without PLTE: no palette of an earlier load
         stride_ = (std::int64_t{width_} * outputBits_ + 31) / 32 * 4;
 
-        input_ = ZeroBuffer(kInputSize);
+        input_.assign(kInputSize, 0);
         zip_.next_in = input_.data();
         zip_.avail_in = 0;
 

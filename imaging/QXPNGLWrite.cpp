@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 #include <vector>
 
 #include "QXPNGL.h"
@@ -51,8 +50,6 @@ public:
     PngWriter& operator=(const PngWriter&) = delete;
 
     void Write(const TBitmap& bitmap) {
-        const int width = bitmap.Width();
-        const int height = bitmap.Height();
         const int bits = bitmap.BitsPerPixel() <= 8 ? bitmap.BitsPerPixel() : 24;
 
         const std::vector<PaletteEntry>& colors = bitmap.ColorTable();
@@ -64,25 +61,11 @@ public:
             palette.push_back(colors[i].blue);
         }
 
-        const auto rowBytes = static_cast<std::size_t>((std::int64_t{width} * bits + 7) / 8);
-        std::vector<std::uint8_t> row;
-        try {
-            row.assign(rowBytes + 1, 0);
-            output_.assign(kOutputSize, 0);
-        } catch (const std::bad_alloc&) {
-            throw EOutOfMemory("Out of memory");
-        }
-
-        const int result = deflateInit(&zip_, Z_DEFAULT_COMPRESSION);
-        if (result == Z_MEM_ERROR) throw EOutOfMemory("Out of memory");
-        if (result != Z_OK) throw EQXPNGLE("Zlib error");
-        deflateReady_ = true;
-
         stream_.WriteBuffer(kSignature, sizeof kSignature);
 
         std::uint8_t header[13];
-        PutUInt32(header, static_cast<std::uint32_t>(width));
-        PutUInt32(header + 4, static_cast<std::uint32_t>(height));
+        PutUInt32(header, static_cast<std::uint32_t>(bitmap.Width()));
+        PutUInt32(header + 4, static_cast<std::uint32_t>(bitmap.Height()));
         header[8] = static_cast<std::uint8_t>(bits == 24 ? 8 : bits);
         header[9] = bits <= 8 ? 3 : 2;
         header[10] = 0;
@@ -93,9 +76,27 @@ public:
         if (bits <= 8 && colorCount == 0) throw EQXPNGLE("no colortable");
         if (colorCount > 0) WriteChunk(stream_, "PLTE", palette.data(), palette.size());
 
+        // A picture without pixels has no image data: the reader loads such
+        // a file as an empty graphic.
+        if (!bitmap.Empty()) WriteImageData(bitmap, bits);
+        WriteChunk(stream_, "IEND", nullptr, 0);
+    }
+
+private:
+    // The rows, filter None, deflated into IDAT chunks.
+    void WriteImageData(const TBitmap& bitmap, int bits) {
+        const auto rowBytes = static_cast<std::size_t>((std::int64_t{bitmap.Width()} * bits + 7) / 8);
+        std::vector<std::uint8_t> row(rowBytes + 1, 0);
+        output_.assign(kOutputSize, 0);
+
+        const int result = deflateInit(&zip_, Z_DEFAULT_COMPRESSION);
+        if (result == Z_MEM_ERROR) throw EOutOfMemory("Out of memory");
+        if (result != Z_OK) throw EQXPNGLE("Zlib error");
+        deflateReady_ = true;
+
         zip_.next_out = output_.data();
         zip_.avail_out = static_cast<uInt>(kOutputSize);
-        for (int y = 0; y < height; ++y) {
+        for (int y = 0; y < bitmap.Height(); ++y) {
             std::memcpy(row.data() + 1, bitmap.ScanLine(y), rowBytes);
             if (bits == 24) {
                 for (std::size_t i = 1; i + 2 < row.size(); i += 3) std::swap(row[i], row[i + 2]);
@@ -115,11 +116,8 @@ public:
         }
         if (zip_.avail_out < kOutputSize) FlushOutput();
         deflateReset(&zip_);
-
-        WriteChunk(stream_, "IEND", nullptr, 0);
     }
 
-private:
     // Writes what the output buffer holds as one IDAT chunk and empties it.
     void FlushOutput() {
         WriteChunk(stream_, "IDAT", output_.data(), kOutputSize - zip_.avail_out);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "AllocationFailure.h"
 #include "RuntimeErrors.h"
 
 namespace imvexa {
@@ -54,8 +55,10 @@ std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
 
 std::size_t TMemoryStream::Write(const void* buffer, std::size_t count) {
     if (count == 0) return 0;
-    // Writing past the end fills the gap with zeros.
-    if (position_ + count > data_.size()) data_.resize(position_ + count);
+    // Writing past the end fills the gap with zeros; an end beyond what a
+    // block can hold (or beyond the numbers) is out of memory.
+    if (position_ > data_.max_size() || count > data_.max_size() - position_) throw EOutOfMemory("Out of memory");
+    if (position_ + count > data_.size()) GuardAllocations([&] { data_.resize(position_ + count); });
     std::memcpy(data_.data() + position_, buffer, count);
     position_ += count;
     return count;

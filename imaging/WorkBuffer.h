@@ -1,9 +1,8 @@
 #pragma once
 #include <cstddef>
-#include <new>
 #include <vector>
 
-#include "RuntimeErrors.h"
+#include "AllocationFailure.h"
 
 namespace imvexa {
 
@@ -11,11 +10,7 @@ namespace imvexa {
 // heap is exhausted.
 template <class T>
 std::vector<T> WorkBuffer(std::size_t count) {
-    try {
-        return std::vector<T>(count);
-    } catch (const std::bad_alloc&) {
-        throw EOutOfMemory("Out of memory");
-    }
+    return GuardAllocations([count] { return std::vector<T>(count); });
 }
 
 }  // namespace imvexa

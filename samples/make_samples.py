@@ -213,6 +213,19 @@ def pillow_file(w, h, fmt, mode='RGB', **options):
     return make
 
 
+def two_colour_png(w, h):
+    """A 1-bit PNG whose two colours are not white: its surroundings must stay white."""
+    def make():
+        import io
+        picture = Image.new('P', (w, h))
+        picture.putpalette([220, 40, 40, 235, 225, 150])
+        picture.putdata([(x // 8 + y // 8) % 2 for y in range(h) for x in range(w)])
+        out = io.BytesIO()
+        picture.save(out, 'PNG')
+        return out.getvalue()
+    return make
+
+
 # A Japanese passage: kanji, hiragana, katakana, ASCII, in the encodings the text page reads.
 PASSAGE = ('今日は良い天気です。ひらがな、カタカナ、漢字を表示します。\r\n'
            'サムネイルの試験用テキスト Imvexa 1.0 です。\r\n')
@@ -239,6 +252,7 @@ SAMPLES = {
     'truecolour.png': pillow_file(300, 200, 'PNG'),
     'palette_interlaced.png': pillow_file(90, 140, 'PNG', 'P', interlace=1),
     'grey.png': pillow_file(100, 100, 'PNG', 'L'),
+    'two_colour.png': two_colour_png(40, 30),
     'photo.jpg': pillow_file(320, 240, 'JPEG', quality=90),
     'progressive.jpeg': pillow_file(200, 260, 'JPEG', progressive=True),
     'grey.jfif': pillow_file(110, 80, 'JPEG', 'L'),

@@ -4,13 +4,14 @@
 
 #include "PackedPixels.h"
 #include "Reduce.h"
+#include "ThumbnailFormat.h"
 #include "ThumbnailLayout.h"
 
 namespace imvexa {
 
 namespace {
 
-// Copies the source's pixels to (left, top) of a thumbnail of the same format.
+// Copies the picture's pixels to (left, top) of a thumbnail of the same format and table.
 void CopyPixels(const TBitmap& source, TBitmap& thumbnail, int left, int top) {
     const int bits = source.BitsPerPixel();
     for (int y = 0; y < source.Height(); ++y) {
@@ -46,8 +47,14 @@ void ComposeThumbnail(TBitmap& source, int edge, TBitmap& thumbnail) {
     const ThumbnailLayout layout = LayOutThumbnail(source.Width(), source.Height(), edge);
     const Rect& target = layout.target;
     if (!layout.scaled) {
-        thumbnail.SetPixelFormat(source.PixelFormat(), source.ColorTable());
-        CopyPixels(source, thumbnail, target.left, target.top);
+        TakePictureFormat(thumbnail, source);
+        // The picture's colours in the thumbnail's format and table, as the
+        // platform's blit maps them (rows are copied as they are when the
+        // two already match).
+        TBitmap picture;
+        picture.Assign(&source);
+        picture.SetPixelFormat(thumbnail.PixelFormat(), thumbnail.ColorTable());
+        CopyPixels(picture, thumbnail, target.left, target.top);
         return;
     }
     TZdDIB picture, reduced;

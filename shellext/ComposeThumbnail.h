@@ -7,7 +7,8 @@ namespace imvexa {
 
 // Makes thumbnail the edge × edge thumbnail of source: white, with a picture
 // that fits centred unscaled (the thumbnail then takes the picture's format
-// and colour table), a larger one box-averaged into its rectangle at 24 bits.
+// and colour table, with white added: ThumbnailPixelFormat), a larger one
+// box-averaged into its rectangle at 24 bits.
 // Raises the reduction's exceptions (a target size of zero among them).
 void ComposeThumbnail(TBitmap& source, int edge, TBitmap& thumbnail);
 

@@ -11,6 +11,7 @@
 #include "Reduce.h"
 #include "SlashList.h"
 #include "TextPage.h"
+#include "ThumbnailFormat.h"
 #include "ThumbnailLayout.h"
 
 namespace imvexa {
@@ -48,13 +49,8 @@ bool IsTextExtension(const std::string& extension) {
     return std::find(keys.begin(), keys.end(), extension) != keys.end();
 }
 
-// The thumbnail takes the source's pixel format (and colour table), keeping its picture.
-void TakePixelFormat(TBitmap& thumbnail, const TBitmap& source) {
-    thumbnail.SetPixelFormat(source.PixelFormat(), source.ColorTable());
-}
-
 void DrawUnscaled(TBitmap& thumbnail, TBitmap& source, const Rect& target) {
-    TakePixelFormat(thumbnail, source);
+    TakePictureFormat(thumbnail, source);
     if (source.Empty()) return;
     BitBlt(thumbnail.Canvas(), target.left, target.top, source.Width(), source.Height(), source.Canvas(), 0, 0,
            SRCCOPY);
@@ -62,7 +58,7 @@ void DrawUnscaled(TBitmap& thumbnail, TBitmap& source, const Rect& target) {
 
 // Speed mode: the platform's stretch of the whole source into the target.
 void DrawStretched(TBitmap& thumbnail, TBitmap& source, const Rect& target) {
-    TakePixelFormat(thumbnail, source);
+    TakePictureFormat(thumbnail, source);
     HDC dc = thumbnail.Canvas();
     const int depth = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
     if (depth <= 8 && depth < source.BitsPerPixel()) {

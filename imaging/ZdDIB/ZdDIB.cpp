@@ -1,5 +1,6 @@
 #include "ZdDIB.h"
 
+#include "AllocationFailure.h"
 #include "Bitmap.h"
 #include "ZdDIBPlatform.h"
 
@@ -20,7 +21,7 @@ TZdDIB::TZdDIB() {
 }
 
 TZdDIB::~TZdDIB() {
-    ReleaseInternalDIB();
+    if (internalDIB_ != nullptr) ReleaseInternalDIB();  // whose assertion cannot fail then
 }
 
 TZdInternalDIB& TZdDIB::Storage(const char* operation) const {
@@ -171,20 +172,22 @@ void TZdDIB::AssignToBitmap(TBitmap& bitmap) const {
         PaletteEntry entries[kMaxColors];
         const int count = GetPaletteHandleEntries(palette, 0, kMaxColors, entries);
         bitmap.SetPalette(CreatePaletteHandle(entries, count));
+    } else {
+        bitmap.SetColorTable({});  // no palette the bitmap had before
     }
     bitmap.SetSize(storage.Width, storage.Height);
-    DrawPixelsIntoBitmap(storage.Info, bitmap);
+    GuardAllocations([&] { DrawPixelsIntoBitmap(storage.Info, bitmap); });
 }
 
 void TZdDIB::LoadFromStream(TStream& stream) {
     auto storage = NewInternalDIB();
-    storage->LoadFromStream(stream);
+    GuardAllocations([&] { storage->LoadFromStream(stream); });
     ReplaceInternalDIB(std::move(storage));
     Changed();
 }
 
 void TZdDIB::SaveToStream(TStream& stream) {
-    Storage("SaveToStream").SaveToStream(stream);
+    GuardAllocations([&] { Storage("SaveToStream").SaveToStream(stream); });
 }
 
 void TZdDIB::ReportProgress(int total, const std::string& message,

@@ -13,28 +13,39 @@ TZdDIBCanvas::TZdDIBCanvas(TZdDIB* image) : image_(image) {
     image->UniqueDIB();
     dc_ = CreateCompatibleDC(nullptr);
     if (!dc_) throw EOutOfResources(kCannotCreateMemoryDC);
+    try {
+        SelectImage();
+    } catch (...) {
+        Release();
+        throw;
+    }
+}
+
+void TZdDIBCanvas::SelectImage() {
     {
-        HalftoneModeScope direct(*image, 0);
-        if (PaletteHandle palette = image->Palette()) {
+        HalftoneModeScope direct(*image_, 0);
+        if (PaletteHandle palette = image_->Palette()) {
             previousPalette_ = SelectPalette(dc_, reinterpret_cast<HPALETTE>(palette), TRUE);
             RealizePalette(dc_);
         }
     }
-    TZdDIBInfo& info = image->InternalDIB().Info;
+    TZdDIBInfo& info = image_->InternalDIB().Info;
     void* bits = nullptr;
     section_ = CreateDIBSection(dc_, static_cast<BITMAPINFO*>(info.BitmapInfo()), DIB_RGB_COLORS, &bits,
                                 static_cast<HANDLE>(info.MapHandle), 0);
-    if (!section_) {
-        Release();
-        throw EOutOfResources(kCannotCreateMemoryDC);
-    }
+    if (!section_) throw EOutOfResources(kCannotCreateMemoryDC);
     previousBitmap_ = SelectObject(dc_, section_);
 }
 
 TZdDIBCanvas::~TZdDIBCanvas() {
     Release();
-    image_->UpdatePaletteModified();
-    image_->Changed();
+    try {
+        image_->UpdatePaletteModified();
+        image_->Changed();
+    } catch (...) {
+        // A destructor cannot pass a failure on: a change listener that
+        // throws, or an image shared again while the canvas drew, ends here.
+    }
 }
 
 void TZdDIBCanvas::Release() noexcept {

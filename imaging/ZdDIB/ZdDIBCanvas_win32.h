@@ -12,7 +12,8 @@ public:
     // Raises EZdDIBCanvasFailed for a null image or one without file-mapping
     // memory, EOutOfResources when GDI refuses the context or the section.
     explicit TZdDIBCanvas(TZdDIB* image);
-    // Gives the image back its pixels and notifies it of the change.
+    // Gives the image back its pixels and notifies it of the change; throws
+    // nothing (a failing notice is dropped).
     ~TZdDIBCanvas();
     TZdDIBCanvas(const TZdDIBCanvas&) = delete;
     TZdDIBCanvas& operator=(const TZdDIBCanvas&) = delete;
@@ -20,6 +21,8 @@ public:
     HDC Handle() const { return dc_; }
 
 private:
+    // Selects the image's palette and a DIB section on its pixel memory.
+    void SelectImage();
     void Release() noexcept;
 
     TZdDIB* image_;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "AllocationFailure.h"
 #include "SystemColor.h"
 #include "ZdDIB.h"
 #include "ZdDIBConvert.h"
@@ -133,10 +134,12 @@ void TZdDIB::SetPixelFormat(TZdPixelFormat format) {
         }
         ReplaceInternalDIB(std::move(converted));
     };
-    if (const std::optional<ProgressReport> report = ProgressReportOf(current, format))
-        ReportProgress(report->total, report->message, convert);
-    else
-        convert(ConversionProgress());
+    GuardAllocations([&] {
+        if (const std::optional<ProgressReport> report = ProgressReportOf(current, format))
+            ReportProgress(report->total, report->message, convert);
+        else
+            convert(ConversionProgress());
+    });
     Changed();
 }
 

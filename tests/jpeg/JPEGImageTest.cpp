@@ -91,6 +91,17 @@ TEST(JPEGImage, AssignsOnlyWithBitmapsAsTargets) {
     ExpectError<EConvertError>([&] { dib.Assign(&image); }, "Cannot assign a TJPEGImage to a TZdDIB");
 }
 
+TEST(JPEGImage, ABitmapDecodedIntoKeepsNoPaletteOfItsEarlierPicture) {
+    TJPEGImage image;
+    Load(image, ReadFixture("baseline.jpg"));
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(TPixelFormat::Bit24);
+    bitmap.SetColorTable({{1, 2, 3, 0}});  // a truecolour picture's palette
+    image.AssignTo(bitmap);
+    EXPECT_EQ(bitmap.PixelFormat(), TPixelFormat::Bit24);
+    EXPECT_TRUE(bitmap.ColorTable().empty());
+}
+
 TEST(JPEGImage, RefusesToBeResized) {
     TJPEGImage image;
     Load(image, ReadFixture("baseline.jpg"));

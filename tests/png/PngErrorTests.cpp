@@ -6,18 +6,6 @@
 namespace imvexa::test::png {
 namespace {
 
-// A file assembled from chunks (after the signature).
-Bytes File(const std::vector<Bytes>& chunks) {
-    Bytes out = Signature();
-    for (const Bytes& c : chunks) out.insert(out.end(), c.begin(), c.end());
-    return out;
-}
-
-Bytes Header(std::uint32_t width, std::uint32_t height, int depth, int colorType, int compression = 0, int filter = 0,
-             int interlace = 0) {
-    return Chunk("IHDR", IhdrData(width, height, depth, colorType, compression, filter, interlace));
-}
-
 // A valid 2 × 2 truecolour file, for variations.
 const Image kSmall{2, 2, 2, 8, {{1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}}};
 
@@ -166,14 +154,14 @@ TEST(PngErrors, ZlibStreamEndingBeforeTheLastRow) {
 }
 
 TEST(PngErrors, ImageSizeOutOfBounds) {
-    ExpectLoadError(File({Header(0, 1, 8, 0)}), "image size error");
-    ExpectLoadError(File({Header(1, 0, 8, 0)}), "image size error");
-    ExpectLoadError(File({Header(0x80000000u, 1, 8, 0)}), "image size error");
-    ExpectLoadError(File({Header(1, 0xFFFFFFFFu, 8, 0)}), "image size error");
-    ExpectLoadError(File({Header((1u << 24) + 1, 1, 1, 0)}), "image size error");
-    // Within the dimension limit, but too many pixel bytes.
-    ExpectLoadError(File({Header(1u << 24, 1u << 24, 1, 0)}), "image size error");
-    ExpectLoadError(File({Header(1u << 16, 1u << 15, 8, 2)}), "image size error");
+    // The size is checked where the image data needs it.
+    const Bytes idat = Chunk("IDAT", PngBuilder(kSmall).ImageData());
+    const Bytes tooLarge[] = {Header(0, 0, 8, 2), Header(0, 1, 8, 0), Header(1, 0, 8, 0),
+                              Header(0x80000000u, 1, 8, 0), Header(1, 0xFFFFFFFFu, 8, 0),
+                              Header((1u << 24) + 1, 1, 1, 0),
+                              // Within the dimension limit, but too many pixel bytes.
+                              Header(1u << 24, 1u << 24, 1, 0), Header(1u << 16, 1u << 15, 8, 2)};
+    for (const Bytes& header : tooLarge) ExpectLoadError(File({header, idat}), "image size error");
     // The largest sizes pass the header (and then fail on the missing data).
     QXPNGLE png;
     ExpectError<EReadError>([&] { Load(png, File({Header(1u << 24, 1, 8, 2)})); }, "Stream read error");

@@ -199,13 +199,62 @@ TEST(PngRead, IndexedPaletteHasExactlyThePlteEntries) {
     EXPECT_EQ((Bytes{png2.InternalBitmap()->ScanLine(0), png2.InternalBitmap()->ScanLine(0) + 3}), (Bytes{0x32, 0x10, 0x30}));
 }
 
-TEST(PngRead, TruecolourWithPlteDecodes) {
-    // The palette is handed to the 24-bit bitmap; the platform bitmap keeps
-    // no colour table at 24 bits, so only the pixels can be checked here.
-    const Image image = MakeImage(5, 4, 2, 8, 1);
+// The palette of a graphic as 0xRRGGBB values.
+std::vector<std::uint32_t> PaletteColors(PaletteHandle palette) {
+    PaletteEntry entries[256];
+    const int count = GetPaletteHandleEntries(palette, 0, 256, entries);
+    std::vector<std::uint32_t> colors;
+    for (int i = 0; i < count; ++i)
+        colors.push_back(std::uint32_t{entries[i].red} << 16 | std::uint32_t{entries[i].green} << 8 | entries[i].blue);
+    return colors;
+}
+
+// Files at the edges of what the reader accepts: an empty picture, and
+// truecolour pictures that carry a palette, which the 24-bit bitmap keeps
+// (through copies, and through a save and a second load).
+TEST(PngRead, EmptyPicturesAndTruecolourPalettes) {
+    const Image truecolour = MakeImage(5, 4, 2, 8, 1), withAlpha = MakeImage(3, 2, 6, 8, 2);
+    const struct {
+        const char* name;
+        Bytes file;
+        const Image* image;  // null: an empty graphic
+        std::vector<std::uint32_t> palette;
+    } cases[] = {
+        {"0 x 0, then IEND", File({Header(0, 0, 8, 2), Chunk("IEND", {})}), nullptr, {}},
+        {"0 x 0 indexed", File({Header(0, 0, 1, 3), Chunk("PLTE", {1, 2, 3}), Chunk("IEND", {})}), nullptr, {}},
+        {"truecolour with PLTE", PngBuilder(truecolour).Palette({0x010203, 0x040506}).Build(), &truecolour,
+         {0x010203, 0x040506}},
+        {"truecolour and alpha with PLTE", PngBuilder(withAlpha).Palette({0xA0B0C0}).Build(), &withAlpha, {0xA0B0C0}},
+        {"truecolour without PLTE", PngBuilder(truecolour).Build(), &truecolour, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QXPNGLE png;
+        Load(png, c.file);
+        EXPECT_EQ(png.Empty(), c.image == nullptr);
+        if (c.image == nullptr) continue;
+        ExpectPicture(png, *c.image);
+        EXPECT_EQ(PaletteColors(png.Palette()), c.palette);
+        TBitmap copy;
+        png.AssignTo(copy);
+        EXPECT_EQ(PaletteColors(copy.Palette()), c.palette);
+
+        TMemoryStream saved;
+        png.SaveToStream(saved);
+        QXPNGLE reloaded;
+        Load(reloaded, saved.Bytes());
+        ExpectPicture(reloaded, *c.image);
+        EXPECT_EQ(PaletteColors(reloaded.Palette()), c.palette);
+    }
+}
+
+// A second load replaces the picture: a palette of the first does not stay.
+TEST(PngRead, ASecondLoadDropsTheFirstPalette) {
+    const Image truecolour = MakeImage(5, 4, 2, 8, 1);
     QXPNGLE png;
-    Load(png, PngBuilder(image).Palette({0x010203, 0x040506}).Build());
-    ExpectPicture(png, image);
+    Load(png, PngBuilder(truecolour).Palette({0x010203}).Build());
+    Load(png, PngBuilder(truecolour).Build());
+    EXPECT_EQ(png.Palette(), nullptr);
 }
 
 TEST(PngRead, InterlacedOneByOne) {

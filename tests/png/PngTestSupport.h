@@ -16,6 +16,19 @@
 
 namespace imvexa::test::png {
 
+// A file assembled from chunks (after the signature).
+inline Bytes File(const std::vector<Bytes>& chunks) {
+    Bytes out = Signature();
+    for (const Bytes& c : chunks) out.insert(out.end(), c.begin(), c.end());
+    return out;
+}
+
+// An IHDR chunk.
+inline Bytes Header(std::uint32_t width, std::uint32_t height, int depth, int colorType, int compression = 0,
+                    int filter = 0, int interlace = 0) {
+    return Chunk("IHDR", IhdrData(width, height, depth, colorType, compression, filter, interlace));
+}
+
 inline void Load(QXPNGLE& png, const Bytes& file) {
     TMemoryStream stream(file);
     png.LoadFromStream(stream);

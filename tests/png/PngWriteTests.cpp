@@ -142,6 +142,27 @@ TEST(PngWrite, NoColourTable) {
     ExpectError<EQXPNGLE>([&] { png.SaveToStream(stream); }, "no colortable");
 }
 
+// A graphic whose bitmap has no pixels saves a file that loads as an empty graphic.
+TEST(PngWrite, EmptyPicturesLoadBackEmpty) {
+    QXPNGLE nothing;
+    TBitmap none, palette, wide;
+    palette.SetPixelFormat(TPixelFormat::Bit8);
+    wide.SetPixelFormat(TPixelFormat::Bit24);
+    wide.SetSize(5, 0);
+    const TGraphic* sources[] = {&nothing, &none, &palette, &wide};
+    for (const TGraphic* source : sources) {
+        QXPNGLE png;
+        png.Assign(source);
+        ASSERT_FALSE(png.Empty());  // a bitmap without pixels
+        TMemoryStream saved;
+        png.SaveToStream(saved);
+        EXPECT_EQ(Chunks(saved.Bytes()).back().type, "IEND");
+        QXPNGLE reloaded;
+        Load(reloaded, saved.Bytes());
+        EXPECT_TRUE(reloaded.Empty());
+    }
+}
+
 TEST(PngWrite, SaveToFileAndLoadFromFile) {
     TBitmap bitmap;
     Fill(bitmap, TPixelFormat::Bit24, 17, 9, 0);

@@ -10,13 +10,16 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "Bitmap.h"
 #include "ClassFactory.h"
 #include "Common.h"
+#include "QXPNGL.h"
 #include "Thumbnail.h"
 #include "WindowsTestSupport.h"
+#include "../shell/PaletteWithoutWhite.h"
 
 extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID, REFIID, void**);
 extern "C" HRESULT WINAPI DllCanUnloadNow();
@@ -64,6 +67,14 @@ protected:
         return path;
     }
 
+    static std::string WritePng(const std::string& name, const TBitmap& picture) {
+        QXPNGLE png;
+        png.Assign(&picture);
+        const std::string path = (folder_ / name).string();
+        png.SaveToFile(path);
+        return path;
+    }
+
     static std::string WriteFile(const std::string& name, const std::string& bytes) {
         const std::string path = (folder_ / name).string();
         TFileStream file(path, FileMode::Create);
@@ -95,6 +106,17 @@ protected:
         result.hr = extractor->Extract(&result.bitmap);
         if (result.bitmap) GetObjectW(result.bitmap, sizeof result.dib, &result.dib);
         return result;
+    }
+
+    // The per-user reduction mode: quality or speed.
+    static void SetQualityMode(bool quality) {
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        const DWORD value = quality ? 1 : 0;
+        RegSetValueExA(key, kQualityValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+        RegCloseKey(key);
     }
 
     static inline fs::path folder_;
@@ -288,15 +310,7 @@ TEST_F(ExtractorTest, CentresSmallPicturesInTheirOwnFormat) {
 // Large pictures in both reduction modes, chosen per user in the registry.
 class ReductionModeTest : public ExtractorTest, public ::testing::WithParamInterface<bool> {
 protected:
-    void SetUp() override {
-        HKEY key;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                  nullptr),
-                  ERROR_SUCCESS);
-        const DWORD quality = GetParam() ? 1 : 0;
-        RegSetValueExA(key, kQualityValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&quality), sizeof quality);
-        RegCloseKey(key);
-    }
+    void SetUp() override { SetQualityMode(GetParam()); }
     PrivateRegistry registry_;
 };
 
@@ -326,6 +340,42 @@ TEST_P(ReductionModeTest, APictureWhoseHeightRoundsToZero) {
 
 INSTANTIATE_TEST_SUITE_P(Modes, ReductionModeTest, ::testing::Values(true, false),
                          [](const ::testing::TestParamInfo<bool>& mode) { return mode.param ? "Quality" : "Speed"; });
+
+// Palette pictures drawn in their own format (unscaled, or stretched in speed
+// mode) keep their colours, and their surroundings stay white.
+class WhiteSurroundingsTest : public ExtractorTest,
+                              public ::testing::WithParamInterface<std::tuple<test::PaletteCase, bool>> {
+protected:
+    void SetUp() override { SetQualityMode(false); }
+    PrivateRegistry registry_;
+};
+
+TEST_P(WhiteSurroundingsTest, KeepsThePictureColoursAndWhiteAround) {
+    const auto& [c, stretched] = GetParam();
+    // 20 × 10 lands unscaled at (50, 55); 200 × 100 is stretched into (0, 30, 120, 90).
+    const int width = stretched ? 200 : 20, height = stretched ? 100 : 10;
+    const Rect r = stretched ? Rect{0, 30, 120, 90} : Rect{50, 55, 70, 65};
+    TBitmap picture;
+    test::PaintTwoHalves(picture, c, width, height);
+    const Result result = Extract(WritePng(c.name + (stretched ? "-large.png" : ".png"), picture));
+    ASSERT_EQ(result.hr, S_OK);
+    EXPECT_EQ(result.dib.dsBm.bmBitsPixel, BitsPerPixel(c.thumbnailFormat));
+    const COLORREF white = RGB(255, 255, 255);
+    EXPECT_EQ(PixelOf(result.bitmap, 0, 0), white);
+    EXPECT_EQ(PixelOf(result.bitmap, 119, 119), white);
+    EXPECT_EQ(PixelOf(result.bitmap, 60, r.top - 1), white);
+    EXPECT_EQ(PixelOf(result.bitmap, 60, r.bottom), white);
+    const PaletteEntry first = c.colors.front(), last = c.colors.back();
+    EXPECT_EQ(PixelOf(result.bitmap, r.left, r.top), RGB(first.red, first.green, first.blue));
+    EXPECT_EQ(PixelOf(result.bitmap, r.right - 1, r.bottom - 1), RGB(last.red, last.green, last.blue));
+    DeleteObject(result.bitmap);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tables, WhiteSurroundingsTest, ::testing::Combine(::testing::ValuesIn(test::PaletteCases()), ::testing::Bool()),
+    [](const ::testing::TestParamInfo<std::tuple<test::PaletteCase, bool>>& p) {
+        return std::get<0>(p.param).name + (std::get<1>(p.param) ? "Stretched" : "Unscaled");
+    });
 
 TEST(EdgeSizeTest, FollowsTheShellLibraryVersion) {
     EXPECT_EQ(EdgeSizeForShellVersion((4u << 16) | 72), 160);

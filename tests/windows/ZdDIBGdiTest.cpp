@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "Bitmap.h"
@@ -207,6 +208,25 @@ TEST(CanvasTest, DrawsIntoTheImagesOwnPixels) {
         FAIL() << "a canvas needs file-mapping memory";
     } catch (const EZdDIBCanvasFailed& error) {
         EXPECT_STREQ(error.what(), "TZdDIBCanvas.Create: Cannot Create Canvas");
+    }
+}
+
+// Closing a canvas throws nothing, whatever its change notice meets: the
+// pixels drawn stay, and the process goes on.
+TEST(CanvasTest, ClosingNeverThrows) {
+    const std::function<void(TZdDIB&, TZdDIB&)> during[] = {
+        [](TZdDIB& image, TZdDIB&) { image.OnChange = [](TGraphic&) { throw EConvertError("listener"); }; },
+        [](TZdDIB& image, TZdDIB& sharer) { sharer.Assign(&image); },  // shared while the canvas draws
+    };
+    for (const auto& happen : during) {
+        TZdDIB image, sharer;
+        image.SetBitCount(24);
+        {
+            TZdDIBCanvas canvas(&image);
+            happen(image, sharer);
+            PatBlt(canvas.Handle(), 0, 0, 1, 1, WHITENESS);
+        }
+        EXPECT_EQ(image.Pixels(0, 0), 0xFFFFFFu);
     }
 }
 
