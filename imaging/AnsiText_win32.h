@@ -13,4 +13,7 @@ namespace imvexa {
 // result of a path never names another file.
 std::string AnsiText(std::wstring_view text, DWORD flags);
 
+// Whether byte starts a double-byte character of the ANSI code page.
+inline bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
 }  // namespace imvexa

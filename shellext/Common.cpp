@@ -1,18 +1,12 @@
 #include "Common.h"
 
-#include <algorithm>
-
+#include "AnsiText_win32.h"
+#include "AsciiCase.h"
 #include "JPEG.h"
 
 namespace imvexa {
 
 namespace {
-
-std::string UpperAscii(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
-    return text;
-}
 
 std::once_flag startOnce;
 std::atomic<ModuleSettings*> module{nullptr};
@@ -38,7 +32,7 @@ void LoadSettings(ModuleSettings& settings) {
         registry.OpenKey(kSettingsKey, KeyAccess::Read);
         const std::string text =
             registry.ValueExists(kTextExtensionValue) ? registry.ReadString(kTextExtensionValue) : kDefaultTextExtensions;
-        settings.SetTextExtensionList(UpperAscii(text));
+        settings.SetTextExtensionList(WithAsciiCase(text, LetterCase::Upper, IsAnsiLeadByte));
 
         registry.SetRootKey(HKEY_CURRENT_USER);
         registry.OpenKey(kSettingsKey, KeyAccess::Read);

@@ -1,5 +1,7 @@
 #include "ExtensionKey.h"
 
+#include "AsciiCase.h"
+
 namespace imvexa {
 
 std::string ExtensionKey(const std::string& path, bool (*isLeadByte)(unsigned char)) {
@@ -12,10 +14,7 @@ std::string ExtensionKey(const std::string& path, bool (*isLeadByte)(unsigned ch
             last = i;
     }
     if (last == std::string::npos || path[last] != '.') return {};
-    std::string key = path.substr(last + 1);
-    for (char& c : key)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return key;
+    return WithAsciiCase(path.substr(last + 1), LetterCase::Upper, isLeadByte);
 }
 
 }  // namespace imvexa

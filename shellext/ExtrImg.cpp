@@ -10,12 +10,6 @@
 
 namespace imvexa {
 
-namespace {
-
-bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
-
-}  // namespace
-
 HRESULT TExtractImage::Create(IUnknown* outer, REFIID riid, void** object) {
     auto* extractor = new (std::nothrow) TExtractImage(outer);
     if (!extractor) return E_OUTOFMEMORY;

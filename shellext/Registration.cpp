@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "AnsiText_win32.h"
+#include "AsciiCase.h"
 #include "ClassFactory.h"
 #include "Common.h"
 #include "Registry.h"
@@ -13,12 +15,6 @@ namespace {
 
 const std::string kClassKey = std::string("CLSID\\") + kExtractorClassText;
 const std::string kServerKey = kClassKey + "\\InprocServer32";
-
-std::string LowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
 
 std::string HandlerKey(const std::string& extension) {
     return "." + extension + "\\Shellex\\" + kThumbnailHandlerKey;
@@ -99,7 +95,7 @@ void RegisterHandlerList(const std::string& slashList) {
 void RegisterHandler(const std::string& extension) {
     if (extension.empty()) return;
     TRegistry registry(HKEY_CLASSES_ROOT);
-    if (!registry.OpenKey(HandlerKey(LowerAscii(extension)), KeyAccess::Create))
+    if (!registry.OpenKey(HandlerKey(WithAsciiCase(extension, LetterCase::Lower, IsAnsiLeadByte)), KeyAccess::Create))
         throw ERegistryException("Cannot open the handler key of " + extension);
     const std::string current = registry.ReadString("");
     if (!current.empty() && current != kExtractorClassText) registry.WriteString(kBackupValue, current);

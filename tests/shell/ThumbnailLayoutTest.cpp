@@ -51,6 +51,7 @@ TEST(ExtensionKeyTest, TakesTheLastDotOfTheFileName) {
         {"C:\\trailing.", ""},
         {"D:.ini", "INI"},
         {"C:\\x.\xE4\xB8", "\xE4\xB8"},  // non-ASCII characters are kept as they are
+        {"C:\\x.\x83\x65x", "\x83\x65X"},  // テ, whose second byte is "e", stays テ
     };
     for (const auto& c : cases) EXPECT_EQ(ExtensionKey(c.path, ShiftJisLeadByte), c.key) << c.path;
 }

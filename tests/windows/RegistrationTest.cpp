@@ -91,12 +91,14 @@ TEST_F(RegistrationTest, AHandlerInstalledLaterIsOverwrittenOnlyByABackup) {
 
 TEST_F(RegistrationTest, HandlersRecordedAfterAJapaneseExtensionAreRestored) {
     // Code page 932: 画像 needs four bytes for its two UTF-16 units; the
-    // half-width ﾒﾓ, one byte each, is enumerated after it.
-    const std::string picture = "\x89\xE6\x91\x9C", memo = "\xD2\xD3";
-    const std::vector<std::string> extensions = {"PNG", picture, memo};
+    // half-width ﾒﾓ, one byte each, is enumerated after it. The second bytes
+    // of テキスト are the letters e, L, X and g, which are no letters there.
+    const std::string text = "\x83\x65\x83\x4C\x83\x58\x83\x67", picture = "\x89\xE6\x91\x9C", memo = "\xD2\xD3";
+    const std::vector<std::string> extensions = {"PNG", text, picture, memo};
     for (const std::string& extension : extensions) {
         SetValue(HKEY_CLASSES_ROOT, Handler(extension), nullptr, kForeign);
         RegisterHandler(extension);
+        EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler(extension), nullptr), kExtractorClassText) << extension;
     }
     TRegistry record(HKEY_LOCAL_MACHINE);
     ASSERT_TRUE(record.OpenKey(kExtensionsKey, KeyAccess::Read));
