@@ -51,13 +51,13 @@ TEST_F(SettingsTest, StoredValuesAreReadAndTheTextListUpperCased) {
 }
 
 TEST_F(SettingsTest, PlugInsAreTheNamedValuesOfTheirKey) {
-    const std::string mask = WindowsPath(IMVEXA_TEST_PLUGINS_DIR) + "\\pnm*.sph";
+    const std::string mask = WindowsPath(IMVEXA_TEST_PLUGINS_DIR) + "\\pnm*" IMVEXA_TEST_PLUGIN_SUFFIX;
     WriteString(HKEY_LOCAL_MACHINE, kPlugInsKey, mask.c_str(), "");
     WriteString(HKEY_LOCAL_MACHINE, kPlugInsKey, "", "");  // the unnamed default value
     LoadSettings(settings_);
     ASSERT_NE(settings_.PlugInNames, nullptr);
     EXPECT_EQ(settings_.PlugInNames->size(), 2u);
-    EXPECT_EQ(settings_.SusieHost->PlugInCount(), 1);  // pnm.sph; the 32-bit pnm32.sph is rejected
+    EXPECT_EQ(settings_.SusieHost->PlugInCount(), 1);  // pnm; pnm_foreign, of the other architecture, is rejected
 }
 
 TEST_F(SettingsTest, AValueOfTheWrongTypeEndsLoadingAtItsStep) {
