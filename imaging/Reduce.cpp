@@ -38,10 +38,16 @@ struct BoxSpan {
 // Keeps the count and the channel sums of any box far inside 64 bits.
 constexpr double kMaxCoordinate = 33554432.0;  // 2^25
 
+// Coordinates and sizes fit 32 bits, so they convert through 32-bit integers:
+// 32-bit x86 converts those in SSE2 exactly as x64 does, while a 64-bit
+// conversion would need the x87 unit there.
+double ToDouble(std::int64_t value) { return static_cast<double>(static_cast<std::int32_t>(value)); }
+std::int64_t ToInteger(double value) { return static_cast<std::int32_t>(value); }
+
 BoxSpan SpanOf(double from, double to, std::int64_t n) {
     if (!(std::abs(from) <= kMaxCoordinate && std::abs(to) <= kMaxCoordinate)) throw ERangeError();
-    const auto start = static_cast<std::int64_t>(std::trunc(from));
-    const auto end = static_cast<std::int64_t>(std::ceil(to)) - 1;
+    const std::int64_t start = ToInteger(std::trunc(from));
+    const std::int64_t end = ToInteger(std::ceil(to)) - 1;
     if (end < start) throw ERangeError();
     return BoxSpan{std::max<std::int64_t>(start, 0),
                    std::min(end, n - 1),
@@ -107,17 +113,17 @@ void FillReduced(const TZdDIBInfo& source, const TZdDIBInfo& target) {
     const std::int64_t sourceHeight = std::abs(std::int64_t{source.Header.biHeight});
     const std::int64_t width = target.Header.biWidth;
     const std::int64_t height = std::abs(std::int64_t{target.Header.biHeight});
-    const double sx = static_cast<double>(sourceWidth) / static_cast<double>(width);
-    const double sy = static_cast<double>(sourceHeight) / static_cast<double>(height);
+    const double sx = ToDouble(sourceWidth) / ToDouble(width);
+    const double sy = ToDouble(sourceHeight) / ToDouble(height);
 
     auto columnSpans = WorkBuffer<BoxSpan>(static_cast<std::size_t>(width));
     for (std::int64_t x = 0; x < width; ++x)
         columnSpans[static_cast<std::size_t>(x)] =
-            SpanOf(static_cast<double>(x) * sx, static_cast<double>(x + 1) * sx, sourceWidth);
+            SpanOf(ToDouble(x) * sx, ToDouble(x + 1) * sx, sourceWidth);
     ColumnSums columnSums(static_cast<std::size_t>(3 * sourceWidth));
 
     for (std::int64_t y = 0; y < height; ++y) {
-        const BoxSpan rows = SpanOf(static_cast<double>(y) * sy, static_cast<double>(y + 1) * sy, sourceHeight);
+        const BoxSpan rows = SpanOf(ToDouble(y) * sy, ToDouble(y + 1) * sy, sourceHeight);
         columnSums.Sum(source, rows);
         const std::uint32_t* sums = columnSums.Data();
         std::uint8_t* out = DIBRow(target, y);

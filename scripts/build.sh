@@ -15,7 +15,7 @@ options_for() {
     asan) echo "-DCMAKE_BUILD_TYPE=Debug -DIMVEXA_SANITIZE=ON -DIMVEXA_BENCH=OFF" ;;
     fuzz) echo "-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DIMVEXA_FUZZ=ON" ;;
     win64) echo "-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=$root/cmake/toolchain-win64.cmake -DIMVEXA_NATIVE_THUMB=$root/build/native/tools/imvexa-thumb" ;;
-    win32) echo "-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=$root/cmake/toolchain-win32.cmake -DIMVEXA_RUN_WINDOWS_TESTS=OFF" ;;
+    win32) echo "-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=$root/cmake/toolchain-win32.cmake -DIMVEXA_RUN_WINDOWS_TESTS=ON -DIMVEXA_X64_BUILD=$root/build/win64" ;;
     *) echo "unknown build tree: $1" >&2; return 1 ;;
   esac
 }

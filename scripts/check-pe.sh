@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # check-pe.sh OBJDUMP Vignar.cpl Setup.exe: the DLL exports exactly its seven
 # undecorated entries, Setup.exe imports Install and Uninstall by name from
-# it, and both import nothing but system DLLs (runtimes are linked in).
+# it, both import nothing but system DLLs (runtimes are linked in), and the
+# DLL's own code does no x87 floating-point arithmetic.
 set -uo pipefail
 export LC_ALL=C  # objdump speaks the locale's language otherwise
 objdump=$1 dll=$2 exe=$3
@@ -29,5 +30,23 @@ check_imports "$exe" "$system_dlls|^vignar\.cpl$"
 from_vignar=$("$objdump" -p "$exe" | awk '/DLL Name:/ {cur=tolower($3); next} /^\s*$/ {cur=""} cur=="vignar.cpl" && NF==3 && $1 ~ /^[0-9a-f]+$/ {print $3}' | sort | tr '\n' ' ')
 [ "$from_vignar" = "Install Uninstall " ] || complain "Setup.exe imports '$from_vignar' from Vignar.cpl, expected 'Install Uninstall '"
 
-[ $fail -eq 0 ] && echo "exports and imports are as expected"
+# The project's own functions (namespace imvexa, the imvexa_ trampolines, the
+# exported entries and DllMain) compute in SSE2 doubles, so that the x86 build
+# rounds exactly as the x64 one. The only x87 instructions they may hold are
+# the exact moves that the i386 calling convention needs for float and double
+# results, which travel in st(0): loading a float or double into st(0) and
+# storing or popping it (fld/flds/fldl, fst/fsts/fstl, fstp/fstps/fstpl), and
+# the constants 0 and 1 (fldz, fld1). Everything else (arithmetic, compares,
+# integer conversions, fldt/fstpt, control-word changes) is refused.
+own_functions="^(imvexa::|imvexa_|(${exports// /|}DllMain)(@[0-9]+)?\$)"
+x87=$("$objdump" -d -C --no-show-raw-insn "$dll" | awk -v own="$own_functions" '
+  /^[0-9a-f]+ <.*>:$/ { name = substr($0, index($0, "<") + 1); name = substr(name, 1, length(name) - 2); next }
+  name ~ own && /^ *[0-9a-f]+:\t/ {
+    split($0, fields, "\t"); split(fields[2], words, " "); op = words[1]
+    if (op ~ /^f/ && op != "fs" && op !~ /^(fldz|fld1|flds?|fldl|fsts?|fstl|fstps?|fstpl)$/) print name ": " fields[2]
+  }')
+[ -z "$x87" ] || complain "x87 arithmetic in the DLL's own code:
+$(echo "$x87" | head -n 20)"
+
+[ $fail -eq 0 ] && echo "exports and imports are as expected, no x87 arithmetic"
 exit $fail

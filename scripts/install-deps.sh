@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs everything Imvexa needs on a Debian 12 machine: Debian's packages,
 # the Japanese locale, libjpeg-turbo and GoogleTest cross-built for both
-# Windows architectures, and a template Wine prefix for the Windows tests.
+# Windows architectures, the emulator that runs 32-bit Windows programs, and
+# template Wine prefixes for the Windows tests (x64, and x86 under emulation).
 # The cross-built libraries and the template live in a versioned folder
 # outside the clone, built once per machine; later runs only check them.
 set -euo pipefail
@@ -18,6 +19,7 @@ packages=(
   libgtest-dev googletest libbenchmark-dev
   python3-pil python3-numpy
   libpng-dev
+  qemu-user-static wine32:i386
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
@@ -31,6 +33,26 @@ install_packages() {
   echo "== installing: ${missing[*]}"
   as_root apt-get update -qq
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+# Wine's 32-bit loader is an i386 program: Debian's i386 packages, and the
+# kernel hands such programs to qemu-i386.
+enable_i386() {
+  dpkg --print-foreign-architectures | grep -qx i386 && return
+  echo "== adding the i386 architecture"
+  as_root dpkg --add-architecture i386
+  as_root apt-get update -qq
+}
+
+register_i386_emulator() {
+  local misc=/proc/sys/fs/binfmt_misc
+  [ -e "$misc/register" ] || as_root mount -t binfmt_misc binfmt_misc "$misc"
+  [ -e "$misc/qemu-i386" ] && return
+  echo "== registering qemu-i386 for i386 programs"
+  # F: the kernel opens the emulator now, so the registration serves every
+  # mount namespace (containers, chroots) as well.
+  printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
+    | as_root tee "$misc/register" >/dev/null
 }
 
 install_locale() {
@@ -76,7 +98,9 @@ build_gtest() {
   touch "$prefix/.gtest-done"
 }
 
+enable_i386
 install_packages
+register_i386_emulator
 install_locale
 as_root mkdir -p "$DEPS_DIR"
 as_root chown "$(id -u):$(id -g)" "$DEPS_DIR"
@@ -85,4 +109,5 @@ for arch in win64 win32; do
   build_gtest "$arch"
 done
 "$here/wine-prefix.sh" template "$DEPS_DIR/wineprefix-template"
+"$here/wine-prefix.sh" template32 "$DEPS_DIR/wineprefix-x86-template"
 echo "== dependencies ready in $DEPS_DIR"

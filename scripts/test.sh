@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # test.sh: builds every tree and runs every test: the portable tests natively
 # and under sanitizers, a short run of each fuzz target, the Windows tests
-# under wine64, and the export/import checks of both Windows architectures.
+# under wine64, the x86 tests under emulation, and the export/import checks of
+# both Windows architectures.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -14,22 +15,28 @@ run_ctest() {
   ctest --test-dir "$root/build/$tree" --output-on-failure -j"${IMVEXA_JOBS:-$(nproc)}" || failed+=("$tree")
 }
 
+# The Windows tests of a tree share one persistent wineserver in its prefix,
+# started before CTest and stopped (and waited for) after it, so that no Wine
+# process outlives the run and none holds CTest's output pipe.
+run_wine_ctest() {
+  local tree=$1
+  echo "== tests in build/$tree"
+  (
+    WINEPREFIX=$root/build/$tree/wineprefix
+    . "$root/scripts/wine-env.sh"
+    wineserver -p
+    wine64 wineboot </dev/null >/dev/null 2>&1
+    trap 'wineserver -k; wineserver -w' EXIT
+    ctest --test-dir "$root/build/$tree" --output-on-failure -j"${IMVEXA_JOBS:-$(nproc)}"
+  ) || failed+=("$tree")
+}
+
 run_ctest native
 run_ctest asan
 run_ctest fuzz
-run_ctest win32
-
-# The Windows tests share one persistent wineserver, started before CTest and
-# stopped (and waited for) after it, so that no Wine process outlives the run
-# and none holds CTest's output pipe.
-(
-  WINEPREFIX=$root/build/win64/wineprefix
-  . "$root/scripts/wine-env.sh"
-  wineserver -p
-  wine64 wineboot </dev/null >/dev/null 2>&1
-  trap 'wineserver -k; wineserver -w' EXIT
-  ctest --test-dir "$root/build/win64" --output-on-failure -j"${IMVEXA_JOBS:-$(nproc)}"
-) || failed+=(win64)
+# x86: the export/import checks, and the tests under emulation (label x86-emulated).
+run_wine_ctest win32
+run_wine_ctest win64
 
 if [ ${#failed[@]} -gt 0 ]; then
   echo "FAILED in: ${failed[*]}"

@@ -6,7 +6,10 @@
 //   ARCHIVE    reports the archive API version "00AM"
 //   NO_SUPPORT has no IsSupported export
 //   TOP_DOWN   accepts P6 files and returns a 2 × 2 top-down DIB: red top row, blue bottom row
-//   CRASHING   accepts files that start with "CRASH" and faults in GetPicture
+//   CRASHING   accepts files that hold "CRASH" in their first 32 bytes and faults
+//              in GetPicture
+//   CRASHING_CHECK  faults in IsSupported on files that hold "CRASH" in their
+//              first 32 bytes, accepts no file
 // Every kind records in the environment variable IMVEXA_PLUGIN_UNLOADED_BY
 // the thread that unloads it.
 #include <windows.h>
@@ -20,6 +23,7 @@
 #define NO_SUPPORT 4
 #define TOP_DOWN 5
 #define CRASHING 6
+#define CRASHING_CHECK 7
 
 namespace {
 
@@ -33,6 +37,12 @@ const char* const kInfo[] = {
 
 [[maybe_unused]] bool StartsWith(const char* data, const char* prefix) { return std::strncmp(data, prefix, std::strlen(prefix)) == 0; }
 
+// The host hands over whole 8192-byte blocks, so the first 32 bytes are readable.
+[[maybe_unused]] bool HoldsCrash(const char* data) {
+    for (int i = 0; i + 5 <= 32; ++i)
+        if (std::memcmp(data + i, "CRASH", 5) == 0) return true;
+    return false;
+}
 
 // Allocates the two blocks the host receives: the header with its colours, and the rows.
 bool Deliver(const BITMAPINFOHEADER& header, const RGBQUAD* colors, int colorCount, const void* rows,
@@ -113,7 +123,9 @@ __declspec(dllexport) int WINAPI IsSupported(LPCSTR, DWORD_PTR data) {
 #elif PLUGIN_KIND == TOP_DOWN
     return StartsWith(head, "P6");
 #elif PLUGIN_KIND == CRASHING
-    return StartsWith(head, "CRASH");
+    return HoldsCrash(head);
+#elif PLUGIN_KIND == CRASHING_CHECK
+    return HoldsCrash(head) ? *static_cast<volatile int*>(nullptr) : 0;
 #else
     (void)head;
     return 1;

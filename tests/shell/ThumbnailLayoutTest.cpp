@@ -33,6 +33,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LayoutCase{100, 200, 120, true, {30, 0, 90, 120}},     // portrait
                       LayoutCase{200, 200, 120, true, {0, 0, 120, 120}},     // square takes the height branch
                       LayoutCase{240, 5, 120, true, {0, 59, 120, 61}},       // 2.5 rounds to even 2
+                      LayoutCase{75, 144, 120, true, {28, 0, 91, 120}},      // the double 62.50000000000001 rounds up
                       LayoutCase{1000, 4, 120, true, {0, 60, 120, 60}},      // height rounds to 0
                       LayoutCase{300, 100, 160, true, {0, 53, 160, 106}}));  // 160-pixel thumbnails
 

@@ -15,7 +15,7 @@
 namespace imvexa {
 namespace {
 
-const std::string kPlugIn = WindowsPath(IMVEXA_TEST_PLUGINS_DIR) + "\\pnm.sph";
+const std::string kPlugIn = WindowsPath(IMVEXA_TEST_PLUGINS_DIR) + "\\pnm" IMVEXA_TEST_PLUGIN_SUFFIX;
 constexpr char kUnloadedBy[] = "IMVEXA_PLUGIN_UNLOADED_BY";  // set by the plug-in's DllMain
 constexpr DWORD kUnloadWaitMs = 10000;
 

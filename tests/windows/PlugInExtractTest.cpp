@@ -20,7 +20,7 @@ TEST(PlugInExtractTest, FilesOfOtherTypesGoToThePlugIns) {
     HKEY key;
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPlugInsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
-    const std::string plugIn = WindowsPath(IMVEXA_TEST_PLUGINS_DIR) + "\\pnm.sph";
+    const std::string plugIn = WindowsPath(IMVEXA_TEST_PLUGINS_DIR) + "\\pnm" IMVEXA_TEST_PLUGIN_SUFFIX;
     RegSetValueExA(key, plugIn.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
     RegCloseKey(key);
 

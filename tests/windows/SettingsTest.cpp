@@ -67,13 +67,13 @@ TEST_F(SettingsTest, StoredValuesAreReadAndTheTextListUpperCased) {
 }
 
 TEST_F(SettingsTest, PlugInsAreTheNamedValuesOfTheirKey) {
-    const std::string mask = WindowsPath(IMVEXA_TEST_PLUGINS_DIR) + "\\pnm*.sph";
+    const std::string mask = WindowsPath(IMVEXA_TEST_PLUGINS_DIR) + "\\pnm*" IMVEXA_TEST_PLUGIN_SUFFIX;
     WriteString(HKEY_LOCAL_MACHINE, kPlugInsKey, mask.c_str(), "");
     WriteString(HKEY_LOCAL_MACHINE, kPlugInsKey, "", "");  // the unnamed default value
     LoadSettings(settings_);
     ASSERT_NE(settings_.PlugInNames, nullptr);
     EXPECT_EQ(settings_.PlugInNames->size(), 2u);
-    EXPECT_EQ(settings_.SusieHost->PlugInCount(), 1);  // pnm.sph; the 32-bit pnm32.sph is rejected
+    EXPECT_EQ(settings_.SusieHost->PlugInCount(), 1);  // pnm; pnm_foreign, of the other architecture, is rejected
 }
 
 TEST_F(SettingsTest, APlugInInAFolderWithAJapaneseNameLoads) {
@@ -81,8 +81,8 @@ TEST_F(SettingsTest, APlugInInAFolderWithAJapaneseNameLoads) {
     // In code page 932 the path needs more bytes than it has UTF-16 units.
     const fs::path folder = fs::temp_directory_path() / (L"テスト" + std::to_wstring(GetCurrentProcessId()));
     fs::create_directories(folder);
-    const fs::path plugIn = folder / L"pnm.sph";
-    fs::copy_file(fs::path(WindowsPath(IMVEXA_TEST_PLUGINS_DIR)) / L"pnm.sph", plugIn);
+    const fs::path plugIn = folder / ("pnm" IMVEXA_TEST_PLUGIN_SUFFIX);
+    fs::copy_file(fs::path(WindowsPath(IMVEXA_TEST_PLUGINS_DIR)) / ("pnm" IMVEXA_TEST_PLUGIN_SUFFIX), plugIn);
     HKEY key;
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPlugInsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
@@ -98,7 +98,7 @@ TEST_F(SettingsTest, APlugInInAFolderWithAJapaneseNameLoads) {
 }
 
 TEST_F(SettingsTest, AStandardUserGetsTheStoredTextListAndPlugIns) {
-    const std::string mask = WindowsPath(IMVEXA_TEST_PLUGINS_DIR) + "\\pnm*.sph";
+    const std::string mask = WindowsPath(IMVEXA_TEST_PLUGINS_DIR) + "\\pnm*" IMVEXA_TEST_PLUGIN_SUFFIX;
     WriteString(HKEY_LOCAL_MACHINE, kSettingsKey, "TextExtension", "txt/log");
     WriteString(HKEY_LOCAL_MACHINE, kPlugInsKey, mask.c_str(), "");
     WriteDword(HKEY_CURRENT_USER, kSettingsKey, "Quality", 0);

@@ -15,7 +15,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string PlugIn(const std::string& name) { return WindowsPath(IMVEXA_TEST_PLUGINS_DIR) + "\\" + name + ".sph"; }
+std::string PlugIn(const std::string& name) {
+    return WindowsPath(IMVEXA_TEST_PLUGINS_DIR) + "\\" + name + IMVEXA_TEST_PLUGIN_SUFFIX;
+}
 
 class SusieHostTest : public ::testing::Test {
 protected:
@@ -43,10 +45,11 @@ protected:
 };
 
 TEST_F(SusieHostTest, LoadsThePicturePlugInsOfAFolderAndRejectsTheRest) {
-    // archive, no_support and the 32-bit pnm32 are rejected; crashing, failing,
-    // pnm and top_down are picture plug-ins the host can call.
-    EXPECT_EQ(host_.LoadPlugIns(WindowsPath(IMVEXA_TEST_PLUGINS_DIR) + "\\*.sph"), 4);
-    ASSERT_EQ(host_.PlugInCount(), 4);
+    // archive, no_support and pnm_foreign (the other architecture) are rejected;
+    // crashing, crashing_check, failing, pnm and top_down are picture plug-ins
+    // the host can call.
+    EXPECT_EQ(host_.LoadPlugIns(PlugIn("*")), 5);
+    ASSERT_EQ(host_.PlugInCount(), 5);
     for (int i = 0; i < host_.PlugInCount(); ++i) {
         const TPlug* plug = host_.GetPlugIn(i);
         ASSERT_NE(plug, nullptr);
@@ -55,10 +58,10 @@ TEST_F(SusieHostTest, LoadsThePicturePlugInsOfAFolderAndRejectsTheRest) {
         EXPECT_EQ(plug->Path.rfind(WindowsPath(IMVEXA_TEST_PLUGINS_DIR) + "\\", 0), 0u) << plug->Path;
     }
     EXPECT_EQ(host_.GetPlugIn(-1), nullptr);
-    EXPECT_EQ(host_.GetPlugIn(4), nullptr);
+    EXPECT_EQ(host_.GetPlugIn(5), nullptr);
     EXPECT_EQ(host_.LoadPlugIns(PlugIn("archive")), 0);
     EXPECT_EQ(host_.LoadPlugIns(PlugIn("no_support")), 0);
-    EXPECT_EQ(host_.LoadPlugIns(PlugIn("pnm32")), 0);
+    EXPECT_EQ(host_.LoadPlugIns(PlugIn("pnm_foreign")), 0);
     EXPECT_EQ(host_.LoadPlugIns(WindowsPath(IMVEXA_TEST_PLUGINS_DIR) + "\\*.nothing"), 0);
 
     host_.UnloadPlugIns();
@@ -125,12 +128,18 @@ TEST_F(SusieHostTest, FilesNoPlugInReadsLeaveTheBitmapAlone) {
 }
 
 TEST_F(SusieHostTest, APlugInThatFaultsFailsOnlyItsOwnCall) {
-    host_.LoadPlugIns(PlugIn("crashing"));
+    host_.LoadPlugIns(PlugIn("crashing"));        // faults in GetPicture
+    host_.LoadPlugIns(PlugIn("crashing_check"));  // faults in IsSupported
     host_.LoadPlugIns(PlugIn("pnm"));
     TBitmap bitmap;
     for (int i = 0; i < 20; ++i) EXPECT_FALSE(host_.LoadPictureFromFile(WriteFile("crash.ppm", "CRASH"), bitmap));
-    EXPECT_TRUE(host_.LoadPictureFromFile(Ppm(), bitmap));  // the host still works
-    EXPECT_EQ(bitmap.Width(), 2);
+    // Both faulting plug-ins give up this picture; pnm, after them, decodes it.
+    const std::string picture = WriteFile("crash.ppm", std::string("P6 2 1 255\nCRASH\x01", 17));
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_TRUE(host_.LoadPictureFromFile(picture, bitmap));
+        EXPECT_EQ(At(bitmap, 0, 0), RGB('C', 'R', 'A'));
+        EXPECT_EQ(At(bitmap, 1, 0), RGB('S', 'H', 1));
+    }
 }
 
 TEST_F(SusieHostTest, ReportsProgressToItsHandler) {
