@@ -17,7 +17,7 @@ endif()
 # 32-bit x86 computes every floating-point value in SSE2 doubles, as x64 does:
 # the x87 unit's extended precision would round some results differently
 # (the reduction's box edges, the thumbnail layout), so the two builds would
-# draw different thumbnails. scripts/check-x87.sh holds the DLL to it.
+# draw different thumbnails. scripts/check-pe.sh holds the DLL to it.
 if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND CMAKE_SYSTEM_PROCESSOR MATCHES "[xX]86|i[3-6]86")
   add_compile_options(-msse2 -mfpmath=sse)
 endif()
