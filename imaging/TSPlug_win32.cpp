@@ -3,6 +3,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "AnsiText_win32.h"
+#include "AsciiCase.h"
 #include "GuardedCall_win32.h"
 #include "PixelLimits.h"
 
@@ -17,17 +19,11 @@ namespace {
 
 constexpr std::size_t kFileBlockUnit = 8192;
 
-std::string UpperAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 // Everything up to and including the last "\" or ":" (double-byte aware).
 std::string FolderPart(const std::string& path) {
     std::size_t end = 0;
     for (std::size_t i = 0; i < path.size(); ++i) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size())
+        if (IsAnsiLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size())
             ++i;
         else if (path[i] == '\\' || path[i] == ':')
             end = i + 1;
@@ -156,7 +152,7 @@ std::unique_ptr<TSusiePlugIn::LoadedPlugIn> TSusiePlugIn::Load(const std::string
         plug.ApiVersion = PluginInfo(plug.GetPluginInfoProc, 0);
         plug.Info = PluginInfo(plug.GetPluginInfoProc, 1);
         plug.TypeName = PluginInfo(plug.GetPluginInfoProc, 3);
-        plug.Extensions = UpperAscii(PluginInfo(plug.GetPluginInfoProc, 2));
+        plug.Extensions = WithAsciiCase(PluginInfo(plug.GetPluginInfoProc, 2), LetterCase::Upper, IsAnsiLeadByte);
         plug.GetPictureInfoProc = GetProcAddress(plug.Handle, "GetPictureInfo");
         plug.IsSupportedProc = ExportAs<IsSupportedFunction>(plug.Handle, "IsSupported");
         plug.GetPictureProc = ExportAs<GetPictureFunction>(plug.Handle, "GetPicture");
