@@ -9,9 +9,10 @@ else()
   set(_template ${IMVEXA_DEPS_DIR}/wineprefix-x86-template)
   set(_run ${PROJECT_SOURCE_DIR}/scripts/wine-run32)
 endif()
+set(IMVEXA_WINE_TEMPLATE ${_template})
 set(IMVEXA_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 execute_process(
-  COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-prefix.sh copy ${_template} ${IMVEXA_WINEPREFIX}
+  COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-prefix.sh copy ${IMVEXA_WINE_TEMPLATE} ${IMVEXA_WINEPREFIX}
   RESULT_VARIABLE _prefix_result)
 if(NOT _prefix_result EQUAL 0)
   message(FATAL_ERROR "Could not make the Wine prefix ${IMVEXA_WINEPREFIX}")
