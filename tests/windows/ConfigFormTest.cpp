@@ -396,5 +396,106 @@ TEST_F(ConfigFormTest, LayoutScalesWithTheDpiAndKeepsItsTabOrderAndAccelerators)
     }
 }
 
+// Whether the font has a glyph of its own for every character of text.
+bool HasGlyphs(HFONT font, const std::wstring& text) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    std::vector<WORD> glyphs(text.size());
+    GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return std::count(glyphs.begin(), glyphs.end(), 0xFFFF) == 0;
+}
+
+// The dark pixels of a rectangle of a 24-bit picture, as a set of positions.
+std::set<std::pair<int, int>> DarkPixels(const TBitmap& picture, const RECT& area) {
+    std::set<std::pair<int, int>> dark;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x) {
+            const std::uint8_t* pixel = picture.ScanLine(y) + 3 * x;
+            if (pixel[0] + pixel[1] + pixel[2] < 3 * 96) dark.insert({x - area.left, y - area.top});
+        }
+    return dark;
+}
+
+// The label's text drawn in font on a white picture of the label's size.
+std::set<std::pair<int, int>> DrawnText(HWND label, HFONT font) {
+    RECT area;
+    GetClientRect(label, &area);
+    TBitmap picture;
+    picture.SetPixelFormat(TPixelFormat::Bit24);
+    picture.SetSize(area.right, area.bottom);
+    HDC dc = picture.Canvas();
+    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    HGDIOBJ old = SelectObject(dc, font);
+    const std::wstring text = TextOf(label);
+    DrawTextW(dc, text.c_str(), -1, &area, DT_LEFT | DT_WORDBREAK);
+    SelectObject(dc, old);
+    GdiFlush();
+    return DarkPixels(picture, area);
+}
+
+TEST_F(ConfigFormTest, ScreenshotShowsTheJapaneseCaptionsAsGlyphs) {
+    ui::TPixelDialog::OverrideDpi(96);
+    SetPlugIns({"C:\\Susie\\Plugins\\*.sph"});  // shown, never loaded
+    AppletDialog dialog;
+    ASSERT_NE(dialog.Window(), nullptr);
+    RECT frame;
+    GetWindowRect(dialog.Window(), &frame);
+    TBitmap shot;
+    shot.SetPixelFormat(TPixelFormat::Bit24);
+    shot.SetSize(frame.right - frame.left, frame.bottom - frame.top);
+    dialog.Type(F::m_edtTextExtension, WideText(kDefaultTextExtensions));
+    const std::vector<int> painted = {F::Label3, F::Label1, F::Label4, F::Label5, F::m_btnVersion};
+    const auto areaOf = [&](HWND control) {
+        RECT area;
+        GetWindowRect(control, &area);
+        OffsetRect(&area, -frame.left, -frame.top);
+        return area;
+    };
+    // Wine's PrintWindow leaves out the children: the screen shows them once
+    // the dialog has painted (black before that), each control as dark text
+    // on a light face.
+    ASSERT_TRUE(WaitUntil([&] {
+        HDC screen = GetDC(nullptr);
+        BitBlt(shot.Canvas(), 0, 0, shot.Width(), shot.Height(), screen, frame.left, frame.top, SRCCOPY);
+        ReleaseDC(nullptr, screen);
+        GdiFlush();
+        return std::all_of(painted.begin(), painted.end(), [&](int id) {
+            const RECT area = areaOf(dialog.Item(id));
+            const std::size_t dark = DarkPixels(shot, area).size();
+            return dark > 0 && dark < static_cast<std::size_t>((area.right - area.left) * (area.bottom - area.top) / 2);
+        });
+    }));
+    QXPNGLE png;
+    png.Assign(&shot);
+    TFileStream file(std::string(IMVEXA_RUN_DIR) + "\\settings-dialog.png", FileMode::Create);
+    png.SaveToStream(file);
+
+    const HFONT latinOnly = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                        CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH, L"Courier");
+    for (int id : {F::Label3, F::Label1, F::Label4, F::m_btnCancel}) {
+        HWND label = dialog.Item(id);
+        const HFONT font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
+        EXPECT_TRUE(HasGlyphs(font, TextOf(label))) << id;
+        EXPECT_FALSE(HasGlyphs(latinOnly, TextOf(label))) << id;
+        if (id == F::m_btnCancel) continue;  // a button's face is not plain text on the background
+        const auto shown = DarkPixels(shot, areaOf(label));
+        EXPECT_GT(shown.size(), 12u * TextOf(label).size()) << id;  // a dozen dark pixels a character at least
+        EXPECT_EQ(shown, DrawnText(label, font)) << id;  // the dialog's own rendering
+        EXPECT_NE(shown, DrawnText(label, latinOnly)) << id;  // not the boxes of a font without Japanese
+    }
+    DeleteObject(latinOnly);
+}
+
+TEST(DialogFont, AMissingFaceFallsBackToAJapaneseUserInterfaceFace) {
+    const std::wstring face = ui::DialogFontFace(L"ＭＳ Ｐゴシック 無し");
+    EXPECT_NE(face, L"ＭＳ Ｐゴシック 無し");
+    const HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str());
+    EXPECT_TRUE(HasGlyphs(font, L"縮小アルゴリズム")) << std::string(face.begin(), face.end());
+    DeleteObject(font);
+}
+
 }  // namespace
 }  // namespace imvexa
