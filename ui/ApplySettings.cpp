@@ -96,20 +96,37 @@ std::string PatternExtension(const std::string& pattern) {
     return pattern.substr(last + 1);
 }
 
-void RegisterPlugInHandlers(const TSusiePlugIn& host) {
+// The keys of the extensions the loaded plug-ins declare, in load order.
+std::vector<std::string> PlugInExtensions(const TSusiePlugIn& host) {
+    std::vector<std::string> extensions;
     for (int index = 0; index < host.PlugInCount(); ++index) {
         TPlug plug;
         host.CopyPlugIn(index, plug);
         TTokenCutter cutter;
         cutter.Separator = ';';
         cutter.SetText(plug.Extensions);
-        while (!cutter.IsEmpty()) RegisterHandler(PatternExtension(cutter.Next()));
+        while (!cutter.IsEmpty()) extensions.push_back(PatternExtension(cutter.Next()));
     }
+    return extensions;
 }
 
 void RegisterServedExtensions(ModuleSettings& settings) {
     RegisterAllHandlers();
-    RegisterPlugInHandlers(*settings.SusieHost);
+    for (const std::string& extension : PlugInExtensions(*settings.SusieHost)) RegisterHandler(extension);
+}
+
+// After a failed write: every served extension gets its handler back as far
+// as the registry lets it, one failure not stopping the others.
+void RegisterServedExtensionsAfterFailure(ModuleSettings& settings) {
+    std::vector<std::string> served = SlashListKeys(ImageExtensions);
+    for (std::vector<std::string> more : {SlashListKeys(settings.TextExtensionList()), PlugInExtensions(*settings.SusieHost)})
+        served.insert(served.end(), more.begin(), more.end());
+    for (const std::string& extension : served) {
+        try {
+            RegisterHandler(extension);
+        } catch (...) {
+        }
+    }
 }
 
 }  // namespace
@@ -133,11 +150,8 @@ void ApplySettings(const TSettingsChange& change) {
     } catch (...) {
         // Never leave the extensions without their handlers: serve what the
         // list names, then report the write that failed.
-        try {
-            for (const std::string& plugIn : change.PlugIns) settings.SusieHost->LoadPlugIns(plugIn);
-            RegisterServedExtensions(settings);
-        } catch (...) {
-        }
+        for (const std::string& plugIn : change.PlugIns) settings.SusieHost->LoadPlugIns(plugIn);
+        RegisterServedExtensionsAfterFailure(settings);
         throw;
     }
     RegisterServedExtensions(settings);

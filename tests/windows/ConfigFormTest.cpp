@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "AnsiText_win32.h"
+#include "ApplySettings.h"
 #include "Bitmap.h"
 #include "CfgFrm.h"
 #include "Common.h"
@@ -340,6 +341,19 @@ TEST_F(ConfigFormTest, ApplyThatCannotWriteEverythingChangesNothingAndOffersAdmi
     }
 }
 
+// A write refused after the check (the rights changed meanwhile) still leaves
+// every served extension with its handler and the listed plug-ins loaded.
+TEST_F(ConfigFormTest, ApplyFailingHalfWayKeepsTheHandlersAndPlugIns) {
+    ui::TSettingsChange change{true, "TXT", {PlugIn("pnm")}};
+    ui::ApplySettings(change);
+    TRegistry::DenyMachineWrites(true);
+    change.TextExtension = "LOG";
+    EXPECT_THROW(ui::ApplySettings(change), ERegistryException);
+    for (const char* extension : {"bmp", "mag", "log", "ppm"})  // LOG: the text list now in use
+        EXPECT_EQ(HandlerOf(extension), kExtractorClassText) << extension;
+    EXPECT_EQ(LoadedPlugIns(), std::vector<std::string>({PlugIn("pnm")}));
+}
+
 struct Rect {
     int left, top, width, height;
     bool operator==(const Rect&) const = default;
@@ -495,6 +509,27 @@ TEST(DialogFont, AMissingFaceFallsBackToAJapaneseUserInterfaceFace) {
                                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str());
     EXPECT_TRUE(HasGlyphs(font, L"縮小アルゴリズム")) << std::string(face.begin(), face.end());
     DeleteObject(font);
+}
+
+// The Control Panel host loads the built module and, since the applet
+// declines CPL_STARTWPARMS, double-clicks it.
+TEST(ControlPanel, OpensTheSettingsOfTheBuiltModule) {
+    std::wstring command = L"control.exe \"" + WideText(WindowsPath(IMVEXA_DLL_PATH)) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION host{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &host));
+    HWND dialog = WaitFor([&] {
+        HWND found = FindWindowW(L"#32770", kCaption);
+        DWORD process = 0;
+        GetWindowThreadProcessId(found, &process);
+        return process == host.dwProcessId ? found : nullptr;
+    });
+    EXPECT_NE(dialog, nullptr);
+    if (dialog) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    if (WaitForSingleObject(host.hProcess, 20000) != WAIT_OBJECT_0) TerminateProcess(host.hProcess, 1);
+    CloseHandle(host.hThread);
+    CloseHandle(host.hProcess);
 }
 
 }  // namespace
