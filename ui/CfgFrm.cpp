@@ -85,7 +85,13 @@ void ShowError(HWND owner, const std::exception& error) {
 
 TConfigForm::TConfigForm() : TPixelDialog(433, 385, ConfigLayout()) {}
 
-void TConfigForm::Created() { FormShow(); }
+void TConfigForm::Created() {
+    try {
+        FormShow();
+    } catch (const std::exception& error) {
+        ShowError(Handle(), error);
+    }
+}
 
 void TConfigForm::Command(int id, int notification) {
     if (notification != BN_CLICKED) return;
