@@ -6,6 +6,7 @@
 #include <cpl.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -354,14 +355,7 @@ TEST_F(ConfigFormTest, ApplyFailingHalfWayKeepsTheHandlersAndPlugIns) {
     EXPECT_EQ(LoadedPlugIns(), std::vector<std::string>({PlugIn("pnm")}));
 }
 
-struct Rect {
-    int left, top, width, height;
-    bool operator==(const Rect&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Rect& r) {
-    return out << r.left << "," << r.top << " " << r.width << "x" << r.height;
-}
+using Rect = std::array<int, 4>;  // left, top, width, height
 
 Rect ClientRect(HWND dialog, HWND control) {
     RECT r;
@@ -371,7 +365,8 @@ Rect ClientRect(HWND dialog, HWND control) {
 }
 
 Rect Scaled(int dpi, Rect r) {
-    return {MulDiv(r.left, dpi, 96), MulDiv(r.top, dpi, 96), MulDiv(r.width, dpi, 96), MulDiv(r.height, dpi, 96)};
+    for (int& value : r) value = MulDiv(value, dpi, 96);
+    return r;
 }
 
 TEST_F(ConfigFormTest, LayoutScalesWithTheDpiAndKeepsItsTabOrderAndAccelerators) {
