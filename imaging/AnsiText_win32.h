@@ -13,6 +13,12 @@ namespace imvexa {
 // result of a path never names another file.
 std::string AnsiText(std::wstring_view text, DWORD flags);
 
+// Whether every character of the text has its own form in the ANSI code page.
+bool HasAnsiForm(std::wstring_view text);
+
+// ANSI code-page text as UTF-16.
+std::wstring WideText(std::string_view ansi);
+
 // Whether byte starts a double-byte character of the ANSI code page.
 inline bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 

@@ -16,10 +16,6 @@ namespace {
 const std::string kClassKey = std::string("CLSID\\") + kExtractorClassText;
 const std::string kServerKey = kClassKey + "\\InprocServer32";
 
-std::string HandlerKey(const std::string& extension) {
-    return "." + extension + "\\Shellex\\" + kThumbnailHandlerKey;
-}
-
 // This module's file, in its 8.3 form when the path holds a blank.
 std::string ServerPath() {
     HMODULE module = nullptr;
@@ -68,6 +64,10 @@ std::string Trimmed(const std::string& text) {
 }
 
 }  // namespace
+
+std::string HandlerKey(const std::string& extension) {
+    return "." + extension + "\\Shellex\\" + kThumbnailHandlerKey;
+}
 
 void TClassFactory::UpdateRegistry(bool registering) {
     try {

@@ -98,6 +98,11 @@ INT_PTR CALLBACK TPixelDialog::DialogProc(HWND window, UINT message, WPARAM wPar
     }
     auto* dialog = reinterpret_cast<TPixelDialog*>(GetWindowLongPtrW(window, DWLP_USER));
     if (!dialog) return FALSE;
+    if (message == WM_DRAWITEM && reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->CtlType == ODT_STATIC) {
+        auto& item = *reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        DrawEdge(item.hDC, &item.rcItem, EDGE_ETCHED, BF_TOP);
+        return TRUE;
+    }
     if (message == WM_COMMAND) {
         dialog->Command(LOWORD(wParam), HIWORD(wParam));
         return TRUE;

@@ -21,6 +21,11 @@ struct ControlSpec {
     DWORD exStyle = 0;
 };
 
+// The style of a STATIC control drawn as a horizontal rule: an etched line
+// along the top of its rectangle, which keeps its size (the system's etched
+// statics shrink to two pixels).
+inline constexpr DWORD kHorizontalRule = SS_OWNERDRAW;
+
 // Pixels at 96 DPI as pixels at dpi, rounded to the nearest.
 int ScaleToDpi(int pixels, int dpi);
 
