@@ -128,7 +128,19 @@ POINT ScreenPointIn(HWND window, int x, int y) {
     return at;
 }
 
-void MoveMouseTo(POINT at) { SetCursorPos(at.x, at.y); }
+// Puts the mouse at a screen point and waits until it stays there: events
+// of the X server from before the move (the window's mapping) can still put
+// it back where it was.
+void MoveMouseTo(POINT at) {
+    int steady = 0;
+    for (int i = 0; i < 100 && steady < 5; ++i) {
+        POINT now{};
+        GetCursorPos(&now);
+        steady = now.x == at.x && now.y == at.y ? steady + 1 : 0;
+        if (!steady) SetCursorPos(at.x, at.y);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
 
 void Button(DWORD flags) {
     INPUT input{};
@@ -316,6 +328,16 @@ TEST_F(LabelTest, PressWithoutAMoveReturnsToTheOwnLookWhenReleasedOutside) {
     Send(WM_LBUTTONDOWN, 2, 2);
     EXPECT_EQ(label_->FontColor(), label_->PushedColor());
     Send(WM_LBUTTONUP, -5, -5);
+    EXPECT_EQ(label_->FontColor(), kDarkBlue);
+    EXPECT_EQ(label_->FontStyle(), TFontStyles{});
+}
+
+TEST_F(LabelTest, LeavingRestoresTheOwnLookAfterHotTrackWasTurnedOff) {
+    label_->SetFontColor(kDarkBlue);
+    Send(WM_MOUSEMOVE, 2, 2);
+    EXPECT_EQ(label_->FontColor(), label_->HotColor());
+    label_->SetHotTrack(false);
+    Send(WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(label_->FontColor(), kDarkBlue);
     EXPECT_EQ(label_->FontStyle(), TFontStyles{});
 }
