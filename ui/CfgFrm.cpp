@@ -77,36 +77,22 @@ std::wstring ModulePath() {
     return path;
 }
 
-void ShowError(HWND owner, const std::exception& error) {
-    MessageBoxA(owner, error.what(), "Imvexa", MB_OK | MB_ICONERROR);
-}
-
 }  // namespace
 
 TConfigForm::TConfigForm() : TPixelDialog(433, 385, ConfigLayout()) {}
 
-void TConfigForm::Created() {
-    try {
-        FormShow();
-    } catch (const std::exception& error) {
-        ShowError(Handle(), error);
-    }
-}
+void TConfigForm::Created() { FormShow(); }
 
 void TConfigForm::Command(int id, int notification) {
     if (notification != BN_CLICKED) return;
-    try {
-        switch (id) {
-        case m_btnAdd: m_btnAddClick(); break;
-        case m_btnDelete: m_btnDeleteClick(); break;
-        case m_btnVersion: m_btnVersionClick(); break;
-        case m_btnApply: m_btnApplyClick(); break;
-        case m_btnOK: m_btnOKClick(); break;
-        case m_btnCancel: m_btnCancelClick(); break;
-        default: break;
-        }
-    } catch (const std::exception& error) {
-        ShowError(Handle(), error);
+    switch (id) {
+    case m_btnAdd: m_btnAddClick(); break;
+    case m_btnDelete: m_btnDeleteClick(); break;
+    case m_btnVersion: m_btnVersionClick(); break;
+    case m_btnApply: m_btnApplyClick(); break;
+    case m_btnOK: m_btnOKClick(); break;
+    case m_btnCancel: m_btnCancelClick(); break;
+    default: break;
     }
 }
 

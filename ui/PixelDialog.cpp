@@ -1,6 +1,7 @@
 #include "PixelDialog.h"
 
 #include <atomic>
+#include <exception>
 
 #include "ModuleInstance.h"
 
@@ -89,7 +90,20 @@ INT_PTR TPixelDialog::ShowModal(HWND owner) {
 
 bool TPixelDialog::Message(UINT, WPARAM, LPARAM, INT_PTR&) { return false; }
 
+// An error inside a handler is shown in a message box over the dialog, which
+// stays open: nothing may unwind through the system's message dispatch.
 INT_PTR CALLBACK TPixelDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        return Dispatch(window, message, wParam, lParam);
+    } catch (const std::exception& error) {
+        MessageBoxA(window, error.what(), "Imvexa", MB_OK | MB_ICONERROR);
+    } catch (...) {
+        MessageBoxA(window, "Unexpected error", "Imvexa", MB_OK | MB_ICONERROR);
+    }
+    return message == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+INT_PTR TPixelDialog::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         auto* dialog = reinterpret_cast<TPixelDialog*>(lParam);
         SetWindowLongPtrW(window, DWLP_USER, lParam);
@@ -117,6 +131,7 @@ void TPixelDialog::Initialize(HWND window) {
     window_ = window;
     dpi_ = ScreenDpi(window);
     const std::wstring face = DialogFontFace(L"ＭＳ Ｐゴシック");
+    if (font_) DeleteObject(font_);  // the font of an earlier showing
     font_ = CreateFontW(-ScaleToDpi(kFontPixels, dpi_), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                         face.c_str());

@@ -67,6 +67,7 @@ protected:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static INT_PTR Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void Initialize(HWND window);
     void PlaceWindow();
 
