@@ -162,15 +162,21 @@ TEST_F(SetupTest, InstallStopsSilentlyWhenACopyFails) {
     }
 }
 
-TEST_F(SetupTest, UninstallAnsweredNoChangesNothing) {
-    Install();
-    const auto pending = PendingDeletions();
-    EXPECT_EQ(Uninstall({IDNO}), std::vector{kConfirm});
-    for (const char* file : {"Vignar.txt", "Vignar.exe", "Vignar.cpl"})
-        EXPECT_TRUE(std::filesystem::exists(Installed(file))) << file;
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
-    EXPECT_EQ(PendingDeletions(), pending);
+TEST_F(SetupTest, UninstallChangesNothingWhenDeclinedOrWhenUnregistrationFails) {
+    for (const bool unregistrationFails : {false, true}) {
+        SCOPED_TRACE(unregistrationFails ? "unregistration fails" : "declined");
+        Install();
+        // A module without DllUnregisterServer: its handlers cannot be removed.
+        if (unregistrationFails)
+            CopyFileA(WindowsPath(IMVEXA_LAUNCHER_STUB_PATH).c_str(), Installed("Vignar.cpl").c_str(), FALSE);
+        const auto pending = PendingDeletions();
+        EXPECT_EQ(Uninstall({unregistrationFails ? IDYES : IDNO}), std::vector{kConfirm});
+        for (const char* file : {"Vignar.txt", "Vignar.exe", "Vignar.cpl"})
+            EXPECT_TRUE(std::filesystem::exists(Installed(file))) << file;
+        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+        EXPECT_EQ(PendingDeletions(), pending);
+    }
 }
 
 TEST_F(SetupTest, UninstallRemovesTheProductAndTheSettingsOnlyOnRequest) {
@@ -194,18 +200,6 @@ TEST_F(SetupTest, UninstallRemovesTheProductAndTheSettingsOnlyOnRequest) {
     }
 }
 
-TEST_F(SetupTest, UninstallKeepsEverythingWhenUnregistrationFails) {
-    Install();
-    // A module without DllUnregisterServer: its handlers could not be removed.
-    CopyFileA(WindowsPath(IMVEXA_LAUNCHER_STUB_PATH).c_str(), Installed("Vignar.cpl").c_str(), FALSE);
-    EXPECT_EQ(Uninstall({IDYES}), std::vector{kConfirm});
-    for (const char* file : {"Vignar.txt", "Vignar.exe", "Vignar.cpl"}) {
-        EXPECT_TRUE(std::filesystem::exists(Installed(file))) << file;
-        EXPECT_FALSE(Contains(PendingDeletions(), "\\??\\" + Installed(file))) << file;
-    }
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
-}
-
 TEST_F(SetupTest, Windows95FamilyAppendsTheDeletionsToWininit) {
     const std::pair<const char*, const char*> cases[] = {
         {"", ""},
@@ -223,6 +217,12 @@ TEST_F(SetupTest, Windows95FamilyAppendsTheDeletionsToWininit) {
                                       Installed("Vignar.cpl") + "\r\n");
         EXPECT_FALSE(Contains(PendingDeletions(), "\\??\\" + Installed("Vignar.cpl")));
     }
+}
+
+TEST(SetupPaths, AFileInAFolderTakesOneBackslash) {
+    EXPECT_EQ(PathIn("C:\\WINDOWS\\SYSTEM", "Vignar.cpl"), "C:\\WINDOWS\\SYSTEM\\Vignar.cpl");
+    EXPECT_EQ(PathIn("D:\\", "ReadMe.txt"), "D:\\ReadMe.txt");
+    EXPECT_EQ(PathIn("", "ReadMe.txt"), "");
 }
 
 }  // namespace
