@@ -33,15 +33,15 @@ bool CopyProductFiles(const SetupFolders& folders) {
 
 // Throws ERegistryException when the entry cannot be written; Install then
 // ends before announcing success.
-void WriteUninstallEntry(const std::string& systemFolder) {
+void WriteUninstallEntry(const std::string& listedFolder) {
     TRegistry registry(HKEY_LOCAL_MACHINE);
     if (!registry.OpenKey(kUninstallKey, KeyAccess::Create))
         throw ERegistryException(kUninstallKey);
     registry.WriteString("DisplayName", kDisplayName);
-    registry.WriteString("UninstallString", PathIn(systemFolder, kLauncherFile) + " /U");
+    registry.WriteString("UninstallString", PathIn(listedFolder, kLauncherFile) + " /U");
     registry.WriteString("Publisher", kPublisher);
     registry.WriteString("DisplayVersion", kDisplayVersion);
-    registry.WriteString("DisplayIcon", PathIn(systemFolder, kModuleFile));
+    registry.WriteString("DisplayIcon", PathIn(listedFolder, kModuleFile));
 }
 
 }  // namespace
@@ -51,7 +51,7 @@ void RunInstall(const SetupSystem& system) {
     const std::string modulePath = PathIn(system.Folders.System, kModuleFile);
     const InstalledModule module(modulePath);
     if (!module.Loaded() || !module.CallEntry("DllRegisterServer")) return;
-    WriteUninstallEntry(system.Folders.System);
+    WriteUninstallEntry(system.Folders.Listed);
     MessageBoxA(nullptr, kMsgInstalled, kSetupCaption, MB_OK | MB_ICONINFORMATION);
     system.StartProgram("Control.exe " + modulePath);
 }

@@ -15,13 +15,27 @@ std::string Folder(Query query) {
     return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
 }
 
+// The 32-bit system folder's own name in a 32-bit process on 64-bit Windows,
+// else the system folder.
+std::string ListedSystemFolder(const std::string& systemFolder) {
+    BOOL wow64 = FALSE;
+    if (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64) return systemFolder;
+    return Folder([](char* buffer, DWORD size) { return GetSystemWow64DirectoryA(buffer, size); });
+}
+
+SetupFolders RecordFolders() {
+    const std::string system = Folder([](char* buffer, DWORD size) { return GetSystemDirectoryA(buffer, size); });
+    return {
+        Folder([](char* buffer, DWORD size) { return GetCurrentDirectoryA(size, buffer); }),
+        system,
+        Folder([](char* buffer, DWORD size) { return GetWindowsDirectoryA(buffer, size); }),
+        ListedSystemFolder(system),
+    };
+}
+
 // Recorded while the module is loaded, before either export runs: the
 // current directory is the folder Setup.exe was started in.
-const SetupFolders recordedFolders{
-    Folder([](char* buffer, DWORD size) { return GetCurrentDirectoryA(size, buffer); }),
-    Folder([](char* buffer, DWORD size) { return GetSystemDirectoryA(buffer, size); }),
-    Folder([](char* buffer, DWORD size) { return GetWindowsDirectoryA(buffer, size); }),
-};
+const SetupFolders recordedFolders = RecordFolders();
 
 DWORD PlatformId() {
     OSVERSIONINFOA version{};

@@ -13,6 +13,12 @@ struct SetupFolders {
     std::string Source;   // the current directory when the module was loaded
     std::string System;   // where the product is installed
     std::string Windows;  // where WININIT.INI lives
+    // The system folder as every program names it, for the uninstall entry
+    // and the deletion at restart: 64-bit Windows shows a 32-bit process its
+    // 32-bit system folder under the 64-bit folder's name, but the uninstall
+    // command is started by a 64-bit process, and the deletion happens at
+    // restart, where that name means the 64-bit folder.
+    std::string Listed;
 };
 
 struct SetupSystem {

@@ -56,7 +56,10 @@ void RunUninstall(const SetupSystem& system) {
     // launcher and the uninstall entry, so that the removal can be retried.
     if (!UnregisterProduct(modulePath)) return;
     DeleteFileA(PathIn(systemFolder, kReadMeFile).c_str());
-    DeleteAtRestart({PathIn(systemFolder, kLauncherFile), modulePath}, system.PlatformId, system.Folders.Windows);
+    // The deletion happens outside this process: the files go by their own names.
+    const std::string& listed = system.Folders.Listed;
+    DeleteAtRestart({PathIn(listed, kLauncherFile), PathIn(listed, kModuleFile)}, system.PlatformId,
+                    system.Folders.Windows);
     if (UserAgrees(kMsgRestart)) RestartWindows(system.PlatformId);
 }
 

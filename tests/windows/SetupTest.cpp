@@ -86,7 +86,8 @@ protected:
         GetTempPathA(MAX_PATH, temp);
         const std::string root =
             std::string(temp) + "imvexa-setup-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
-        system_ = {{root + "\\source", root + "\\system", root + "\\windows"}, VER_PLATFORM_WIN32_NT,
+        system_ = {{root + "\\source", root + "\\system", root + "\\windows", root + "\\listed"},
+                   VER_PLATFORM_WIN32_NT,
                    [this](const std::string& command) { started_.push_back(command); }};
         for (const std::string& folder : {system_.Folders.Source, system_.Folders.System, system_.Folders.Windows})
             std::filesystem::create_directories(folder);
@@ -100,6 +101,8 @@ protected:
 
     std::string Source(const char* file) const { return PathIn(system_.Folders.Source, file); }
     std::string Installed(const char* file) const { return PathIn(system_.Folders.System, file); }
+    // As the uninstall entry and the deletion at restart name it.
+    std::string Listed(const char* file) const { return PathIn(system_.Folders.Listed, file); }
 
     // Runs action while another thread answers its message boxes in turn
     // (then No or OK to any further box); the boxes seen.
@@ -140,9 +143,11 @@ TEST_F(SetupTest, InstallTwiceCopiesRegistersAndListsForRemoval) {
         EXPECT_EQ(started_, std::vector<std::string>(run, "Control.exe " + module));
     }
     const std::pair<const char*, std::string> entry[] = {
-        {"DisplayName", "Imvexa Version 1.0.3"}, {"UninstallString", Installed("Vignar.exe") + " /U"},
-        {"Publisher", "VELKOR"},                 {"DisplayVersion", "1.0.3"},
-        {"DisplayIcon", module},
+        {"DisplayName", "Imvexa Version 1.0.3"},
+        {"UninstallString", Listed("Vignar.exe") + " /U"},
+        {"Publisher", "VELKOR"},
+        {"DisplayVersion", "1.0.3"},
+        {"DisplayIcon", Listed("Vignar.cpl")},
     };
     for (const auto& [name, data] : entry) EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstallKey, name), data) << name;
 }
@@ -196,7 +201,7 @@ TEST_F(SetupTest, UninstallRemovesTheProductAndTheSettingsOnlyOnRequest) {
         EXPECT_FALSE(std::filesystem::exists(Installed("Vignar.txt")));
         const auto pending = PendingDeletions();
         for (const char* file : {"Vignar.exe", "Vignar.cpl"})
-            EXPECT_TRUE(Contains(pending, "\\??\\" + Installed(file))) << file;
+            EXPECT_TRUE(Contains(pending, "\\??\\" + Listed(file))) << file;
     }
 }
 
@@ -213,9 +218,9 @@ TEST_F(SetupTest, Windows95FamilyAppendsTheDeletionsToWininit) {
         system_.PlatformId = VER_PLATFORM_WIN32_WINDOWS;
         Install();
         EXPECT_EQ(Uninstall({IDYES, IDNO, IDNO}), (std::vector{kConfirm, kSettings, kRestart}));
-        EXPECT_EQ(Bytes(wininit), std::string(kept) + "[rename]\r\nNUL=" + Installed("Vignar.exe") + "\r\nNUL=" +
-                                      Installed("Vignar.cpl") + "\r\n");
-        EXPECT_FALSE(Contains(PendingDeletions(), "\\??\\" + Installed("Vignar.cpl")));
+        EXPECT_EQ(Bytes(wininit), std::string(kept) + "[rename]\r\nNUL=" + Listed("Vignar.exe") + "\r\nNUL=" +
+                                      Listed("Vignar.cpl") + "\r\n");
+        EXPECT_FALSE(Contains(PendingDeletions(), "\\??\\" + Listed("Vignar.cpl")));
     }
 }
 
