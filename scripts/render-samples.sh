@@ -1,25 +1,30 @@
 #!/usr/bin/env bash
-# render-samples.sh: registers the win64 Vignar.cpl in the build's Wine prefix
-# (regsvr32, as an installer does) and renders every sample file the way
-# Explorer asks for thumbnails (thumbhost.exe finds the handler in the
-# registry) into out/, with out/index.html as a contact sheet (file name,
-# Extract's result, the thumbnail).
+# render-samples.sh: installs the win64 build with Setup.exe from its
+# distribution folder, as a user does, into a Wine prefix of its own (on a
+# private X server, for Setup's message box), and renders every sample file the
+# way Explorer asks for thumbnails (thumbhost.exe finds the installed handler
+# in the registry) into out/, with out/index.html as a contact sheet (file
+# name, Extract's result, the thumbnail).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build/win64
 out=$root/out
 samples=$root/build/samples
 
-/usr/bin/python3 "$root/samples/make_samples.py" "$samples" || exit 1
-rm -rf "$out"
-mkdir -p "$out"
+# First run: prepare, then run again under wine-gui-run.
+if [ -z "${IMVEXA_WINE_DISPLAY:-}" ]; then
+  /usr/bin/python3 "$root/samples/make_samples.py" "$samples" || exit 1
+  rm -rf "$out"
+  mkdir -p "$out"
+  template=${IMVEXA_DEPS_DIR:-/opt/imvexa-deps/v1}/wineprefix-template
+  exec "$root/scripts/wine-gui-run" "$template" "$build/main-job" "$0"
+fi
 
-WINEPREFIX=$build/wineprefix
-. "$root/scripts/wine-env.sh"
+. "$root/scripts/wine-answering.sh"
 wineserver -p
 wine64 wineboot </dev/null >/dev/null 2>&1
-trap 'wineserver -k; wineserver -w' EXIT
-wine64 regsvr32 /s "$build/shellext/Vignar.cpl" || { echo "registration failed" >&2; exit 1; }
+(cd "$build/dist" && answering "$build/tests/windows/answer_boxes.exe" ok wine64 Setup.exe) ||
+  { echo "installing with Setup.exe failed" >&2; exit 1; }
 
 rows=""
 for file in "$samples"/*; do

@@ -12,6 +12,8 @@ namespace {
 // A value name holds at most 16,383 UTF-16 units, and no code page needs more
 // than three bytes for one of them.
 constexpr std::size_t kMaxValueNameBytes = 3 * 16383 + 1;
+// A key name holds at most 255 UTF-16 units.
+constexpr DWORD kMaxKeyNameBytes = 3 * 255 + 1;
 
 std::atomic<bool> machineWritesDenied{false};
 
@@ -95,6 +97,17 @@ std::vector<std::string> TRegistry::GetValueNames() const {
         if (result != ERROR_SUCCESS) break;  // the last name, or the key is gone
         names.emplace_back(buffer.data(), length);
         ++index;
+    }
+    return names;
+}
+
+std::vector<std::string> TRegistry::GetKeyNames() const {
+    std::vector<std::string> names;
+    char buffer[kMaxKeyNameBytes];
+    for (DWORD index = 0; key_; ++index) {
+        DWORD length = kMaxKeyNameBytes;
+        if (RegEnumKeyExA(key_, index, buffer, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        names.emplace_back(buffer, length);
     }
     return names;
 }

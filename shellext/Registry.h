@@ -47,6 +47,8 @@ public:
     bool ReadBool(const std::string& name) const;
     // The names of the open key's values, in the registry's order.
     std::vector<std::string> GetValueNames() const;
+    // The names of the open key's sub-keys, in the registry's order.
+    std::vector<std::string> GetKeyNames() const;
 
     // Writes raise ERegistryException "'name' の設定に失敗しました".
     void WriteString(const std::string& name, const std::string& value);
