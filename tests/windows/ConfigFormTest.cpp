@@ -52,21 +52,22 @@ HWND WaitFor(const std::function<HWND()>& find) {
     return found;
 }
 
+struct DialogSearch {
+    HWND except, found = nullptr;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM data) {
+    auto& s = *reinterpret_cast<DialogSearch*>(data);
+    wchar_t name[16] = L"";
+    GetClassNameW(window, name, 16);
+    if (window != s.except && IsWindowVisible(window) && !wcscmp(name, L"#32770")) s.found = window;
+    return s.found ? FALSE : TRUE;
+}
+
 // A visible dialog of thread other than except (the open dialog, a message box).
 HWND DialogOfThread(DWORD thread, HWND except) {
-    struct Search {
-        HWND except, found = nullptr;
-    } search{except};
-    EnumThreadWindows(
-        thread,
-        [](HWND window, LPARAM data) {
-            auto& s = *reinterpret_cast<Search*>(data);
-            wchar_t name[16] = L"";
-            GetClassNameW(window, name, 16);
-            if (window != s.except && IsWindowVisible(window) && !wcscmp(name, L"#32770")) s.found = window;
-            return s.found ? FALSE : TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    DialogSearch search{except};
+    EnumThreadWindows(thread, MatchDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
