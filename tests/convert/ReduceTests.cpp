@@ -1,10 +1,12 @@
 // The quality reduction against a plain reference that reads every box pixel
-// through Pixels, on random pictures and sizes, plus the cases worked out by hand.
+// through Pixels, on random pictures and sizes, plus the cases worked out by
+// hand; and the streaming reduction's delivery of rows.
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <random>
 
+#include "BoxReduction.h"
 #include "ConvertTestSupport.h"
 #include "Reduce.h"
 
@@ -55,11 +57,14 @@ void ExpectSamePixels(const TZdDIB& actual, const TZdDIB& expected, const std::s
             ASSERT_EQ(actual.Pixels(x, y), expected.Pixels(x, y)) << what << " at " << x << "," << y;
 }
 
-// A target size for a source edge: often 1 or the edge itself, else random.
+// A target size for a source edge: often 1 or the edge itself, sometimes
+// larger, else random.
 int PickEdge(std::mt19937& random, int sourceEdge) {
-    switch (random() % 4) {
+    switch (random() % 6) {
         case 0: return 1;
         case 1: return sourceEdge;
+        case 2: return sourceEdge + 1 + static_cast<int>(random() % 7);
+        case 3: return sourceEdge * (2 + static_cast<int>(random() % 3));
         default: return 1 + static_cast<int>(random() % static_cast<unsigned>(sourceEdge));
     }
 }
@@ -187,6 +192,64 @@ TEST(ReduceImage, BoxesOfMoreThanSixteenMillionWhitePixelsStayWhite) {
     std::memset(info.Bits, 0xFF, static_cast<std::size_t>(info.BitsSize));
     ReduceImage(source, target, 1, 1);
     EXPECT_EQ(target.Pixels(0, 0), 0xFFFFFFu);
+}
+
+// The source rows a target row's box reads, first and last, from the top.
+std::pair<std::int64_t, std::int64_t> BoxRows(int y, int sourceHeight, int height) {
+    const double sy = static_cast<double>(sourceHeight) / height;
+    const double far = (y + 1) * sy;
+    const auto end = static_cast<std::int64_t>(std::trunc(far)) + (far > std::trunc(far) ? 1 : 0) - 1;
+    return {std::min<std::int64_t>(static_cast<std::int64_t>(std::trunc(y * sy)), sourceHeight - 1),
+            std::min<std::int64_t>(end, sourceHeight - 1)};
+}
+
+// Fed the rows of a picture in either order, the stream delivers every target
+// row once, in the same order, with the reference's pixels, while the source
+// row that completes its box is being added.
+TEST(BoxReduction, DeliversEachRowInOrderAsSoonAsItsBoxIsComplete) {
+    std::mt19937 random(7100);
+    for (int round = 0; round < 200; ++round) {
+        const int width = 1 + static_cast<int>(random() % 30), height = 1 + static_cast<int>(random() % 30);
+        const int targetWidth = PickEdge(random, width), targetHeight = PickEdge(random, height);
+        const bool bottomUp = random() % 2;
+        TZdDIB source, reference;
+        Paint(source, width, height, 24, [&](int, int) { return static_cast<std::uint32_t>(random() % 0x1000000); });
+        ReferenceReduce(source, reference, targetWidth, targetHeight);
+        const std::string what = std::to_string(width) + "x" + std::to_string(height) + " -> " +
+                                 std::to_string(targetWidth) + "x" + std::to_string(targetHeight) +
+                                 (bottomUp ? " bottom-up" : " top-down");
+
+        int rowsAdded = 0, delivered = 0;
+        TBoxReduction reduction(width, height, targetWidth, targetHeight, bottomUp ? TRowOrder::BottomUp : TRowOrder::TopDown,
+                                [&](std::int32_t row, const std::uint8_t* pixels) {
+                                    const int expectedRow = bottomUp ? targetHeight - 1 - delivered : delivered;
+                                    ASSERT_EQ(row, expectedRow) << what;
+                                    const auto [first, last] = BoxRows(row, height, targetHeight);
+                                    EXPECT_EQ(rowsAdded, bottomUp ? height - 1 - first : last) << what << " row " << row;
+                                    EXPECT_EQ(0, std::memcmp(pixels, DIBRow(reference.InternalDIB().Info, row), 3 * static_cast<std::size_t>(targetWidth)))
+                                        << what << " row " << row;
+                                    ++delivered;
+                                });
+        for (; rowsAdded < height; ++rowsAdded)
+            reduction.AddRow(DIBRow(source.InternalDIB().Info, bottomUp ? height - 1 - rowsAdded : rowsAdded));
+        EXPECT_EQ(delivered, targetHeight) << what;
+        EXPECT_TRUE(reduction.Finished());
+        std::uint8_t extra[3 * 30] = {};
+        EXPECT_THROW(reduction.AddRow(extra), ERangeError) << what;
+    }
+}
+
+TEST(BoxReduction, SizesBelowOneFailLikeTheImageSizes) {
+    const struct {
+        int sourceWidth, sourceHeight, width, height;
+        const char* message;
+    } cases[] = {{0, 4, 2, 2, "TZdDIB.SetWidth: Invalid Width"},  {4, 4, 0, 2, "TZdDIB.SetWidth: Invalid Width"},
+                 {4, -1, 2, 2, "TZdDIB.SetWidth: Invalid Height"}, {4, 4, 2, 0, "TZdDIB.SetWidth: Invalid Height"},
+                 {4, 4, 2, -2, "TZdDIB.SetWidth: Invalid Height"}};
+    for (const auto& c : cases)
+        ExpectError<EZdDIBInvalidDIBPara>(
+            [&] { TBoxReduction(c.sourceWidth, c.sourceHeight, c.width, c.height, TRowOrder::TopDown, [](std::int32_t, const std::uint8_t*) {}); },
+            c.message);
 }
 
 TEST(AverageBox, ReadsOutsideThePictureFromItsEdges) {
