@@ -63,7 +63,8 @@ TBoxReduction::TBoxReduction(std::int32_t sourceWidth, std::int32_t sourceHeight
     const double scaleX = BoxScale(sourceWidth_, width_);
     scaleY_ = BoxScale(sourceHeight_, height_);
     columns_ = WorkBuffer<BoxSpan>(static_cast<std::size_t>(width_));
-    for (std::int64_t x = 0; x < width_; ++x) columns_[static_cast<std::size_t>(x)] = SpanOfPixel(x, scaleX, sourceWidth_);
+    for (std::int64_t x = 0; x < width_; ++x)
+        columns_[static_cast<std::size_t>(x)] = SpanOfPixel(x, scaleX, sourceWidth_);
     SpanOfPixel(height_ - 1, scaleY_, sourceHeight_);  // the farthest row box: fail before any row arrives
     row_ = WorkBuffer<std::uint8_t>(static_cast<std::size_t>(3 * width_));
 }
@@ -102,11 +103,16 @@ void TBoxReduction::OpenBands() {
             ++bands_.back().visits;
             continue;
         }
-        ColumnSums sums = spare_.empty() ? ColumnSums(static_cast<std::size_t>(3 * sourceWidth_)) : std::move(spare_.back());
-        if (!spare_.empty()) spare_.pop_back();
-        sums.Clear();
-        bands_.push_back(Band{rows, visited_, 1, std::max(lowest, highest), std::move(sums)});
+        bands_.push_back(Band{rows, visited_, 1, std::max(lowest, highest), TakeSums()});
     }
+}
+
+TBoxReduction::ColumnSums TBoxReduction::TakeSums() {
+    if (spare_.empty()) return ColumnSums(static_cast<std::size_t>(3 * sourceWidth_));
+    ColumnSums sums = std::move(spare_.back());
+    spare_.pop_back();
+    sums.Clear();
+    return sums;
 }
 
 void TBoxReduction::Deliver(Band& band) {

@@ -69,6 +69,7 @@ private:
     std::int64_t Arrival(std::int64_t sourceRow) const;
     std::int64_t TargetRow(std::int64_t visit) const;
     void OpenBands();
+    ColumnSums TakeSums();
     void Deliver(Band& band);
 
     std::int64_t sourceWidth_, sourceHeight_, width_, height_;

@@ -203,6 +203,12 @@ std::pair<std::int64_t, std::int64_t> BoxRows(int y, int sourceHeight, int heigh
             std::min<std::int64_t>(end, sourceHeight - 1)};
 }
 
+struct Delivery {
+    std::int32_t row;
+    int rowsAdded;  // source rows given before the one being added
+    std::vector<std::uint8_t> pixels;
+};
+
 // Fed the rows of a picture in either order, the stream delivers every target
 // row once, in the same order, with the reference's pixels, while the source
 // row that completes its box is being added.
@@ -219,23 +225,29 @@ TEST(BoxReduction, DeliversEachRowInOrderAsSoonAsItsBoxIsComplete) {
                                  std::to_string(targetWidth) + "x" + std::to_string(targetHeight) +
                                  (bottomUp ? " bottom-up" : " top-down");
 
-        int rowsAdded = 0, delivered = 0;
-        TBoxReduction reduction(width, height, targetWidth, targetHeight, bottomUp ? TRowOrder::BottomUp : TRowOrder::TopDown,
+        const auto rowBytes = 3 * static_cast<std::size_t>(targetWidth);
+        std::vector<Delivery> deliveries;
+        int rowsAdded = 0;
+        TBoxReduction reduction(width, height, targetWidth, targetHeight,
+                                bottomUp ? TRowOrder::BottomUp : TRowOrder::TopDown,
                                 [&](std::int32_t row, const std::uint8_t* pixels) {
-                                    const int expectedRow = bottomUp ? targetHeight - 1 - delivered : delivered;
-                                    ASSERT_EQ(row, expectedRow) << what;
-                                    const auto [first, last] = BoxRows(row, height, targetHeight);
-                                    EXPECT_EQ(rowsAdded, bottomUp ? height - 1 - first : last) << what << " row " << row;
-                                    EXPECT_EQ(0, std::memcmp(pixels, DIBRow(reference.InternalDIB().Info, row), 3 * static_cast<std::size_t>(targetWidth)))
-                                        << what << " row " << row;
-                                    ++delivered;
+                                    deliveries.push_back({row, rowsAdded, {pixels, pixels + rowBytes}});
                                 });
         for (; rowsAdded < height; ++rowsAdded)
             reduction.AddRow(DIBRow(source.InternalDIB().Info, bottomUp ? height - 1 - rowsAdded : rowsAdded));
-        EXPECT_EQ(delivered, targetHeight) << what;
         EXPECT_TRUE(reduction.Finished());
         std::uint8_t extra[3 * 30] = {};
         EXPECT_THROW(reduction.AddRow(extra), ERangeError) << what;
+
+        ASSERT_EQ(deliveries.size(), static_cast<std::size_t>(targetHeight)) << what;
+        for (int i = 0; i < targetHeight; ++i) {
+            const Delivery& delivery = deliveries[static_cast<std::size_t>(i)];
+            ASSERT_EQ(delivery.row, bottomUp ? targetHeight - 1 - i : i) << what;
+            const auto [first, last] = BoxRows(delivery.row, height, targetHeight);
+            EXPECT_EQ(delivery.rowsAdded, bottomUp ? height - 1 - first : last) << what << " row " << delivery.row;
+            EXPECT_EQ(0, std::memcmp(delivery.pixels.data(), DIBRow(reference.InternalDIB().Info, delivery.row), rowBytes))
+                << what << " row " << delivery.row;
+        }
     }
 }
 
@@ -246,9 +258,10 @@ TEST(BoxReduction, SizesBelowOneFailLikeTheImageSizes) {
     } cases[] = {{0, 4, 2, 2, "TZdDIB.SetWidth: Invalid Width"},  {4, 4, 0, 2, "TZdDIB.SetWidth: Invalid Width"},
                  {4, -1, 2, 2, "TZdDIB.SetWidth: Invalid Height"}, {4, 4, 2, 0, "TZdDIB.SetWidth: Invalid Height"},
                  {4, 4, 2, -2, "TZdDIB.SetWidth: Invalid Height"}};
+    const auto ignore = [](std::int32_t, const std::uint8_t*) {};
     for (const auto& c : cases)
         ExpectError<EZdDIBInvalidDIBPara>(
-            [&] { TBoxReduction(c.sourceWidth, c.sourceHeight, c.width, c.height, TRowOrder::TopDown, [](std::int32_t, const std::uint8_t*) {}); },
+            [&] { TBoxReduction(c.sourceWidth, c.sourceHeight, c.width, c.height, TRowOrder::TopDown, ignore); },
             c.message);
 }
 
