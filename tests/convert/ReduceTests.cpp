@@ -13,13 +13,15 @@
 namespace imvexa::test {
 namespace {
 
+// Trunc(v) + 1 when v has a fractional part above 0, else Trunc(v).
+double ReferenceCeil(double v) { return v - std::trunc(v) > 0 ? std::trunc(v) + 1 : std::trunc(v); }
+
 // AverageBox as defined: Ceil on the far edges, one clamped read per box
 // pixel, each channel's floating-point mean rounded half to even. (The sums
 // are 64-bit: 32-bit ones would wrap for boxes of more than 16 million pixels.)
 std::uint32_t ReferenceAverageBox(const TZdDIB& source, double x0, double y0, double x1, double y1) {
-    const auto ceil = [](double v) { return v - std::trunc(v) > 0 ? std::trunc(v) + 1 : std::trunc(v); };
-    x1 = ceil(x1);
-    y1 = ceil(y1);
+    x1 = ReferenceCeil(x1);
+    y1 = ReferenceCeil(y1);
     std::uint64_t red = 0, green = 0, blue = 0, count = 0;
     for (auto y = static_cast<std::int64_t>(std::trunc(y0)); y <= static_cast<std::int64_t>(y1) - 1; ++y) {
         for (auto x = static_cast<std::int64_t>(std::trunc(x0)); x <= static_cast<std::int64_t>(x1) - 1; ++x) {
@@ -197,8 +199,7 @@ TEST(ReduceImage, BoxesOfMoreThanSixteenMillionWhitePixelsStayWhite) {
 // The source rows a target row's box reads, first and last, from the top.
 std::pair<std::int64_t, std::int64_t> BoxRows(int y, int sourceHeight, int height) {
     const double sy = static_cast<double>(sourceHeight) / height;
-    const double far = (y + 1) * sy;
-    const auto end = static_cast<std::int64_t>(std::trunc(far)) + (far > std::trunc(far) ? 1 : 0) - 1;
+    const auto end = static_cast<std::int64_t>(ReferenceCeil((y + 1) * sy)) - 1;
     return {std::min<std::int64_t>(static_cast<std::int64_t>(std::trunc(y * sy)), sourceHeight - 1),
             std::min<std::int64_t>(end, sourceHeight - 1)};
 }
