@@ -1,23 +1,27 @@
 // The quality reduction against a plain reference that reads every box pixel
-// through Pixels, on random pictures and sizes, plus the cases worked out by hand.
+// through Pixels, on random pictures and sizes, plus the cases worked out by
+// hand; and the streaming reduction's delivery of rows.
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <random>
 
+#include "BoxReduction.h"
 #include "ConvertTestSupport.h"
 #include "Reduce.h"
 
 namespace imvexa::test {
 namespace {
 
+// Trunc(v) + 1 when v has a fractional part above 0, else Trunc(v).
+double ReferenceCeil(double v) { return v - std::trunc(v) > 0 ? std::trunc(v) + 1 : std::trunc(v); }
+
 // AverageBox as defined: Ceil on the far edges, one clamped read per box
 // pixel, each channel's floating-point mean rounded half to even. (The sums
 // are 64-bit: 32-bit ones would wrap for boxes of more than 16 million pixels.)
 std::uint32_t ReferenceAverageBox(const TZdDIB& source, double x0, double y0, double x1, double y1) {
-    const auto ceil = [](double v) { return v - std::trunc(v) > 0 ? std::trunc(v) + 1 : std::trunc(v); };
-    x1 = ceil(x1);
-    y1 = ceil(y1);
+    x1 = ReferenceCeil(x1);
+    y1 = ReferenceCeil(y1);
     std::uint64_t red = 0, green = 0, blue = 0, count = 0;
     for (auto y = static_cast<std::int64_t>(std::trunc(y0)); y <= static_cast<std::int64_t>(y1) - 1; ++y) {
         for (auto x = static_cast<std::int64_t>(std::trunc(x0)); x <= static_cast<std::int64_t>(x1) - 1; ++x) {
@@ -55,11 +59,14 @@ void ExpectSamePixels(const TZdDIB& actual, const TZdDIB& expected, const std::s
             ASSERT_EQ(actual.Pixels(x, y), expected.Pixels(x, y)) << what << " at " << x << "," << y;
 }
 
-// A target size for a source edge: often 1 or the edge itself, else random.
+// A target size for a source edge: often 1 or the edge itself, sometimes
+// larger, else random.
 int PickEdge(std::mt19937& random, int sourceEdge) {
-    switch (random() % 4) {
+    switch (random() % 6) {
         case 0: return 1;
         case 1: return sourceEdge;
+        case 2: return sourceEdge + 1 + static_cast<int>(random() % 7);
+        case 3: return sourceEdge * (2 + static_cast<int>(random() % 3));
         default: return 1 + static_cast<int>(random() % static_cast<unsigned>(sourceEdge));
     }
 }
@@ -187,6 +194,76 @@ TEST(ReduceImage, BoxesOfMoreThanSixteenMillionWhitePixelsStayWhite) {
     std::memset(info.Bits, 0xFF, static_cast<std::size_t>(info.BitsSize));
     ReduceImage(source, target, 1, 1);
     EXPECT_EQ(target.Pixels(0, 0), 0xFFFFFFu);
+}
+
+// The source rows a target row's box reads, first and last, from the top.
+std::pair<std::int64_t, std::int64_t> BoxRows(int y, int sourceHeight, int height) {
+    const double sy = static_cast<double>(sourceHeight) / height;
+    const auto end = static_cast<std::int64_t>(ReferenceCeil((y + 1) * sy)) - 1;
+    return {std::min<std::int64_t>(static_cast<std::int64_t>(std::trunc(y * sy)), sourceHeight - 1),
+            std::min<std::int64_t>(end, sourceHeight - 1)};
+}
+
+struct Delivery {
+    std::int32_t row;
+    int rowsAdded;  // source rows given before the one being added
+    std::vector<std::uint8_t> pixels;
+};
+
+// Fed the rows of a picture in either order, the stream delivers every target
+// row once, in the same order, with the reference's pixels, while the source
+// row that completes its box is being added.
+TEST(BoxReduction, DeliversEachRowInOrderAsSoonAsItsBoxIsComplete) {
+    std::mt19937 random(7100);
+    for (int round = 0; round < 200; ++round) {
+        const int width = 1 + static_cast<int>(random() % 30), height = 1 + static_cast<int>(random() % 30);
+        const int targetWidth = PickEdge(random, width), targetHeight = PickEdge(random, height);
+        const bool bottomUp = random() % 2;
+        TZdDIB source, reference;
+        Paint(source, width, height, 24, [&](int, int) { return static_cast<std::uint32_t>(random() % 0x1000000); });
+        ReferenceReduce(source, reference, targetWidth, targetHeight);
+        const std::string what = std::to_string(width) + "x" + std::to_string(height) + " -> " +
+                                 std::to_string(targetWidth) + "x" + std::to_string(targetHeight) +
+                                 (bottomUp ? " bottom-up" : " top-down");
+
+        const auto rowBytes = 3 * static_cast<std::size_t>(targetWidth);
+        std::vector<Delivery> deliveries;
+        int rowsAdded = 0;
+        TBoxReduction reduction(width, height, targetWidth, targetHeight,
+                                bottomUp ? TRowOrder::BottomUp : TRowOrder::TopDown,
+                                [&](std::int32_t row, const std::uint8_t* pixels) {
+                                    deliveries.push_back({row, rowsAdded, {pixels, pixels + rowBytes}});
+                                });
+        for (; rowsAdded < height; ++rowsAdded)
+            reduction.AddRow(DIBRow(source.InternalDIB().Info, bottomUp ? height - 1 - rowsAdded : rowsAdded));
+        EXPECT_TRUE(reduction.Finished());
+        std::uint8_t extra[3 * 30] = {};
+        EXPECT_THROW(reduction.AddRow(extra), ERangeError) << what;
+
+        ASSERT_EQ(deliveries.size(), static_cast<std::size_t>(targetHeight)) << what;
+        for (int i = 0; i < targetHeight; ++i) {
+            const Delivery& delivery = deliveries[static_cast<std::size_t>(i)];
+            ASSERT_EQ(delivery.row, bottomUp ? targetHeight - 1 - i : i) << what;
+            const auto [first, last] = BoxRows(delivery.row, height, targetHeight);
+            EXPECT_EQ(delivery.rowsAdded, bottomUp ? height - 1 - first : last) << what << " row " << delivery.row;
+            EXPECT_EQ(0, std::memcmp(delivery.pixels.data(), DIBRow(reference.InternalDIB().Info, delivery.row), rowBytes))
+                << what << " row " << delivery.row;
+        }
+    }
+}
+
+TEST(BoxReduction, SizesBelowOneFailLikeTheImageSizes) {
+    const struct {
+        int sourceWidth, sourceHeight, width, height;
+        const char* message;
+    } cases[] = {{0, 4, 2, 2, "TZdDIB.SetWidth: Invalid Width"},  {4, 4, 0, 2, "TZdDIB.SetWidth: Invalid Width"},
+                 {4, -1, 2, 2, "TZdDIB.SetWidth: Invalid Height"}, {4, 4, 2, 0, "TZdDIB.SetWidth: Invalid Height"},
+                 {4, 4, 2, -2, "TZdDIB.SetWidth: Invalid Height"}};
+    const auto ignore = [](std::int32_t, const std::uint8_t*) {};
+    for (const auto& c : cases)
+        ExpectError<EZdDIBInvalidDIBPara>(
+            [&] { TBoxReduction(c.sourceWidth, c.sourceHeight, c.width, c.height, TRowOrder::TopDown, ignore); },
+            c.message);
 }
 
 TEST(AverageBox, ReadsOutsideThePictureFromItsEdges) {
