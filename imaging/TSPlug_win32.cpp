@@ -120,7 +120,8 @@ bool IsSoundPicture(const PlugInBlock& info, const PlugInBlock& bits) {
 void FreeOnThreadOfItsOwn(HMODULE library) {
     const auto freeLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "FreeLibrary")));
-    const win32::KernelHandle thread(freeLibrary ? CreateThread(nullptr, 0, freeLibrary, library, 0, nullptr) : nullptr);
+    const win32::KernelHandle thread(freeLibrary ? CreateThread(nullptr, 0, freeLibrary, library, 0, nullptr)
+                                                 : nullptr);
 }
 
 }  // namespace

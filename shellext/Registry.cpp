@@ -55,11 +55,12 @@ bool TRegistry::ValueExists(const std::string& name) const {
 
 std::string TRegistry::ReadString(const std::string& name) const {
     DWORD type = 0, size = 0;
-    if (!key_ || RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return {};
+    if (!key_ || RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return {};
     if (type != REG_SZ && type != REG_EXPAND_SZ) throw ERegistryException(Formatted(kMsgInvalidRegType, name));
     std::string value(size, '\0');
-    if (size && RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) !=
-                    ERROR_SUCCESS)
+    if (size && RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data()),
+                                 &size) != ERROR_SUCCESS)
         return {};
     value.resize(std::min<std::size_t>(size, value.size()));
     while (!value.empty() && value.back() == '\0') value.pop_back();
@@ -68,7 +69,8 @@ std::string TRegistry::ReadString(const std::string& name) const {
 
 bool TRegistry::ReadBool(const std::string& name) const {
     DWORD type = 0;
-    if (!key_ || RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS) return false;
+    if (!key_ || RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
     if (type != REG_DWORD) throw ERegistryException(Formatted(kMsgInvalidRegType, name));
     DWORD value = 0, size = sizeof value;
     RegQueryValueExA(key_.Get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
@@ -81,8 +83,8 @@ std::vector<std::string> TRegistry::GetValueNames() const {
     // The longest name in UTF-16 units: a first guess only, since a name in
     // the code page may need more bytes than it has units.
     DWORD longest = 0;
-    RegQueryInfoKeyA(key_.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longest, nullptr, nullptr,
-                     nullptr);
+    RegQueryInfoKeyA(key_.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longest, nullptr,
+                     nullptr, nullptr);
     std::string buffer(longest + 1, '\0');
     for (DWORD index = 0;;) {
         DWORD length = static_cast<DWORD>(buffer.size());
