@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "Bitmap.h"
+#ifdef _WIN32
+#include "Owners.h"
+#endif
 
 namespace imvexa {
 
@@ -27,9 +30,9 @@ struct TBitmap::Surface {
     std::int64_t stride = 0;
 
 #ifdef _WIN32
-    HBITMAP bitmap = nullptr;
-    HDC dc = nullptr;          // created on demand by Canvas()
-    HGDIOBJ previous = nullptr;  // what dc had selected before bitmap
+    win32::Bitmap bitmap;
+    win32::MemoryDC dc;               // created on demand by Canvas()
+    win32::SelectedObject selection;  // bitmap in dc (restored before dc goes)
 #endif
 
 private:

@@ -37,7 +37,8 @@ std::unique_ptr<TBitmap::Surface> TBitmap::Surface::Create(int width, int height
 
     std::unique_ptr<Surface> surface(new Surface);
     void* bits = nullptr;
-    surface->bitmap = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+    surface->bitmap.Reset(
+        CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!surface->bitmap || !bits) throw EOutOfResources("TBitmap: Cannot Create Bitmap");
     surface->bits = static_cast<std::uint8_t*>(bits);
     surface->stride = RowStride(width, bitsPerPixel);
@@ -45,26 +46,21 @@ std::unique_ptr<TBitmap::Surface> TBitmap::Surface::Create(int width, int height
     return surface;
 }
 
-TBitmap::Surface::~Surface() {
-    if (dc) {
-        SelectObject(dc, previous);
-        DeleteDC(dc);
-    }
-    if (bitmap) DeleteObject(bitmap);
-}
+TBitmap::Surface::~Surface() = default;
 
 void TBitmap::Surface::SetColorTable(const std::vector<PaletteEntry>& colors) {
     if (colors.empty()) return;
     RGBQUAD table[256]{};
     CopyColors(colors, table);
-    HDC work = dc ? dc : CreateCompatibleDC(nullptr);
-    if (!work) throw EOutOfResources("TBitmap: Cannot Create Memory DC");
-    HGDIOBJ old = dc ? nullptr : SelectObject(work, bitmap);
-    SetDIBColorTable(work, 0, static_cast<UINT>(colors.size() > 256 ? 256 : colors.size()), table);
-    if (!dc) {
-        SelectObject(work, old);
-        DeleteDC(work);
+    const UINT count = static_cast<UINT>(colors.size() > 256 ? 256 : colors.size());
+    if (dc) {
+        SetDIBColorTable(dc.Get(), 0, count, table);
+        return;
     }
+    const win32::MemoryDC work(CreateCompatibleDC(nullptr));
+    if (!work) throw EOutOfResources("TBitmap: Cannot Create Memory DC");
+    const win32::SelectedObject selected(work.Get(), bitmap.Get());
+    SetDIBColorTable(work.Get(), 0, count, table);
 }
 
 }  // namespace imvexa

@@ -7,26 +7,21 @@ namespace imvexa {
 HDC TBitmap::Canvas() {
     if (!surface_) return nullptr;  // an empty bitmap has nothing to draw on
     if (!surface_->dc) {
-        HDC dc = CreateCompatibleDC(nullptr);
+        win32::MemoryDC dc(CreateCompatibleDC(nullptr));
         if (!dc) throw EOutOfResources("TBitmap: Cannot Create Memory DC");
-        surface_->previous = SelectObject(dc, surface_->bitmap);
-        surface_->dc = dc;
+        surface_->selection = win32::SelectedObject(dc.Get(), surface_->bitmap.Get());
+        surface_->dc = std::move(dc);
     }
-    return surface_->dc;
+    return surface_->dc.Get();
 }
 
-HBITMAP TBitmap::Handle() const { return surface_ ? surface_->bitmap : nullptr; }
+HBITMAP TBitmap::Handle() const { return surface_ ? surface_->bitmap.Get() : nullptr; }
 
 HBITMAP TBitmap::ReleaseHandle() {
     if (!surface_) return nullptr;
-    if (surface_->dc) {
-        GdiFlush();
-        SelectObject(surface_->dc, surface_->previous);
-        DeleteDC(surface_->dc);
-        surface_->dc = nullptr;
-    }
-    HBITMAP handle = surface_->bitmap;
-    surface_->bitmap = nullptr;
+    if (surface_->dc) GdiFlush();
+    // The bitmap is the caller's now; the surface lets go of its DC.
+    const HBITMAP handle = surface_->bitmap.Release();
     surface_.reset();
     width_ = height_ = 0;
     return handle;

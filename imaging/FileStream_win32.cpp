@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "AnsiText_win32.h"
+#include "Owners.h"
 #include "RuntimeErrors.h"
 #include "Stream.h"
 
@@ -22,21 +23,21 @@ HANDLE OpenHandle(Create create, const Char* path, FileMode mode) {
 }  // namespace
 
 struct TFileStream::Handle {
-    HANDLE file = INVALID_HANDLE_VALUE;
+    win32::FileHandle file;
 };
 
 TFileStream::TFileStream(const std::string& path, FileMode mode) : handle_(std::make_unique<Handle>()) {
-    handle_->file = OpenHandle(CreateFileA, path.c_str(), mode);
-    if (handle_->file == INVALID_HANDLE_VALUE) throw EFOpenError("Cannot open file \"" + path + "\"");
+    handle_->file.Reset(OpenHandle(CreateFileA, path.c_str(), mode));
+    if (!handle_->file) throw EFOpenError("Cannot open file \"" + path + "\"");
 }
 
 TFileStream::TFileStream(const std::wstring& path, FileMode mode) : handle_(std::make_unique<Handle>()) {
-    handle_->file = OpenHandle(CreateFileW, path.c_str(), mode);
-    if (handle_->file == INVALID_HANDLE_VALUE)
+    handle_->file.Reset(OpenHandle(CreateFileW, path.c_str(), mode));
+    if (!handle_->file)
         throw EFOpenError("Cannot open file \"" + AnsiText(path, WC_NO_BEST_FIT_CHARS) + "\"");
 }
 
-TFileStream::~TFileStream() { CloseHandle(handle_->file); }
+TFileStream::~TFileStream() = default;
 
 std::size_t TFileStream::Read(void* buffer, std::size_t count) {
     auto* out = static_cast<char*>(buffer);
@@ -44,7 +45,7 @@ std::size_t TFileStream::Read(void* buffer, std::size_t count) {
     while (total < count) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - total, 1u << 30));
         DWORD got = 0;
-        if (!ReadFile(handle_->file, out + total, chunk, &got, nullptr) || got == 0) break;
+        if (!ReadFile(handle_->file.Get(), out + total, chunk, &got, nullptr) || got == 0) break;
         total += got;
     }
     return total;
@@ -56,7 +57,7 @@ std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
     while (total < count) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - total, 1u << 30));
         DWORD put = 0;
-        if (!WriteFile(handle_->file, in + total, chunk, &put, nullptr) || put == 0) break;
+        if (!WriteFile(handle_->file.Get(), in + total, chunk, &put, nullptr) || put == 0) break;
         total += put;
     }
     return total;
@@ -67,7 +68,7 @@ std::int64_t TFileStream::Seek(std::int64_t offset, SeekOrigin origin) {
     LARGE_INTEGER distance;
     distance.QuadPart = offset;
     LARGE_INTEGER result;
-    if (!SetFilePointerEx(handle_->file, distance, &result, method)) return -1;
+    if (!SetFilePointerEx(handle_->file.Get(), distance, &result, method)) return -1;
     return result.QuadPart;
 }
 

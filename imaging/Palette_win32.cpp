@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "Owners.h"
 #include "Palette.h"
 
 namespace imvexa {
@@ -36,8 +37,6 @@ int PaletteHandleSize(PaletteHandle palette) {
     return GetObjectA(ToGdi(palette), sizeof(entries), &entries) ? entries : 0;
 }
 
-void DeletePaletteHandle(PaletteHandle palette) {
-    if (palette) DeleteObject(ToGdi(palette));
-}
+void DeletePaletteHandle(PaletteHandle palette) { win32::Palette(ToGdi(palette)).Reset(); }
 
 }  // namespace imvexa

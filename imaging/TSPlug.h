@@ -78,7 +78,6 @@ public:
 private:
     struct LoadedPlugIn;
 
-    void UnloadWith(void (*freeLibrary)(HMODULE));
     bool IsNewPlugInPath(const std::string& path) const;
     std::unique_ptr<LoadedPlugIn> Load(const std::string& path) const;
     bool Decode(LoadedPlugIn& plugIn, const void* data, std::size_t size, TBitmap& bitmap);

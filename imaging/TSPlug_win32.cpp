@@ -6,11 +6,13 @@
 #include "AnsiText_win32.h"
 #include "AsciiCase.h"
 #include "GuardedCall_win32.h"
+#include "Owners.h"
 #include "PixelLimits.h"
 
 namespace imvexa {
 
 struct TSusiePlugIn::LoadedPlugIn {
+    win32::Module library;  // record.Handle
     TPlug record;
     std::mutex calls;  // a plug-in is entered by one thread at a time
 };
@@ -34,14 +36,13 @@ std::string FolderPart(const std::string& path) {
 std::vector<std::string> MatchingFiles(const std::string& mask) {
     std::vector<std::string> paths;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(mask.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return paths;
+    const win32::FindHandle search(FindFirstFileA(mask.c_str(), &found));
+    if (!search) return paths;
     const std::string folder = FolderPart(mask);
     do {
         if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN)))
             paths.push_back(folder + found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    } while (FindNextFileA(search.Get(), &found));
     return paths;
 }
 
@@ -82,19 +83,13 @@ int WINAPI ReportProgress(int numerator, int denominator, LONG_PTR userValue) {
 // A global memory block from a plug-in, locked while it lives, then freed.
 class PlugInBlock {
 public:
-    explicit PlugInBlock(HLOCAL handle) : handle_(handle), data_(handle ? GlobalLock(handle) : nullptr) {}
-    ~PlugInBlock() {
-        if (data_) GlobalUnlock(handle_);
-        if (handle_) GlobalFree(handle_);
-    }
-    PlugInBlock(const PlugInBlock&) = delete;
-    PlugInBlock& operator=(const PlugInBlock&) = delete;
-    const BYTE* Data() const { return static_cast<const BYTE*>(data_); }
-    std::size_t Size() const { return handle_ ? GlobalSize(handle_) : 0; }
+    explicit PlugInBlock(HLOCAL handle) : memory_(handle), locked_(handle) {}
+    const BYTE* Data() const { return static_cast<const BYTE*>(locked_.Data()); }
+    std::size_t Size() const { return locked_.Size(); }
 
 private:
-    HLOCAL handle_;
-    void* data_;
+    win32::GlobalMemory memory_;
+    win32::LockedGlobal locked_;  // unlocked before the block is freed
 };
 
 // The plug-in's picture must describe itself within its own blocks.
@@ -125,8 +120,8 @@ bool IsSoundPicture(const PlugInBlock& info, const PlugInBlock& bits) {
 void FreeOnThreadOfItsOwn(HMODULE library) {
     const auto freeLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "FreeLibrary")));
-    HANDLE thread = freeLibrary ? CreateThread(nullptr, 0, freeLibrary, library, 0, nullptr) : nullptr;
-    if (thread) CloseHandle(thread);
+    const win32::KernelHandle thread(freeLibrary ? CreateThread(nullptr, 0, freeLibrary, library, 0, nullptr)
+                                                 : nullptr);
 }
 
 }  // namespace
@@ -145,8 +140,9 @@ std::unique_ptr<TSusiePlugIn::LoadedPlugIn> TSusiePlugIn::Load(const std::string
     auto plugIn = std::make_unique<LoadedPlugIn>();
     TPlug& plug = plugIn->record;
     plug.Path = path;
-    plug.Handle = LoadLibraryA(path.c_str());  // a library of the other architecture fails here
-    if (!plug.Handle) return nullptr;
+    plugIn->library.Reset(LoadLibraryA(path.c_str()));  // a library of the other architecture fails here
+    if (!plugIn->library) return nullptr;
+    plug.Handle = plugIn->library.Get();
     plug.GetPluginInfoProc = ExportAs<GetPluginInfoFunction>(plug.Handle, "GetPluginInfo");
     if (plug.GetPluginInfoProc) {
         plug.ApiVersion = PluginInfo(plug.GetPluginInfoProc, 0);
@@ -161,10 +157,7 @@ std::unique_ptr<TSusiePlugIn::LoadedPlugIn> TSusiePlugIn::Load(const std::string
     // Picture plug-ins only, and only those the host can actually call.
     const bool usable = plug.GetPluginInfoProc && plug.ApiVersion == "00IN" && plug.IsSupportedProc &&
                         plug.GetPictureProc;
-    if (!usable) {
-        FreeLibrary(plug.Handle);
-        return nullptr;
-    }
+    if (!usable) return nullptr;
     return plugIn;
 }
 
@@ -177,11 +170,7 @@ int TSusiePlugIn::LoadPlugIns(const std::string& pathOrMask) {
             isNew = IsNewPlugInPath(path);
         }
         std::unique_ptr<LoadedPlugIn> plugIn = Load(path);
-        if (!plugIn) continue;
-        if (!isNew) {
-            FreeLibrary(plugIn->record.Handle);
-            continue;
-        }
+        if (!plugIn || !isNew) continue;
         const TPlug& plug = plugIn->record;
         std::unique_lock write(listLock_);
         Filter += plug.TypeName + "   [" + plug.Extensions + "]|" + plug.Extensions + "|";
@@ -191,13 +180,15 @@ int TSusiePlugIn::LoadPlugIns(const std::string& pathOrMask) {
     return accepted;
 }
 
-void TSusiePlugIn::UnloadPlugIns() { UnloadWith([](HMODULE library) { FreeLibrary(library); }); }
-
-void TSusiePlugIn::UnloadPlugInsAfterLoaderLock() { UnloadWith(FreeOnThreadOfItsOwn); }
-
-void TSusiePlugIn::UnloadWith(void (*freeLibrary)(HMODULE)) {
+void TSusiePlugIn::UnloadPlugIns() {
     std::unique_lock write(listLock_);
-    for (auto& plugIn : plugIns_) freeLibrary(plugIn->record.Handle);
+    plugIns_.clear();
+}
+
+void TSusiePlugIn::UnloadPlugInsAfterLoaderLock() {
+    std::unique_lock write(listLock_);
+    // Each library is given to the thread that frees it.
+    for (auto& plugIn : plugIns_) FreeOnThreadOfItsOwn(plugIn->library.Release());
     plugIns_.clear();
 }
 

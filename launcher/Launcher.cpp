@@ -5,17 +5,16 @@
 
 #include <string>
 
+#include "Owners.h"
 #include "Setup.h"
 
 namespace {
 
 std::wstring FirstArgument() {
     int count = 0;
-    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    const imvexa::win32::LocalMemory<LPWSTR*> arguments(CommandLineToArgvW(GetCommandLineW(), &count));
     if (!arguments) return {};
-    std::wstring first = count > 1 ? arguments[1] : L"";
-    LocalFree(arguments);
-    return first;
+    return count > 1 ? arguments.Get()[1] : L"";
 }
 
 }  // namespace

@@ -4,7 +4,7 @@ namespace imvexa {
 
 bool InstalledModule::CallEntry(const char* name) const {
     using Entry = HRESULT(WINAPI*)();
-    const auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module_.get(), name)));
+    const auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module_.Get(), name)));
     return entry && entry() == S_OK;
 }
 

@@ -3,8 +3,9 @@
 // self-registration call and freed again on every path.
 #include <windows.h>
 
-#include <memory>
 #include <string>
+
+#include "Owners.h"
 
 namespace imvexa {
 
@@ -12,16 +13,13 @@ class InstalledModule {
 public:
     explicit InstalledModule(const std::string& path) : module_(LoadLibraryA(path.c_str())) {}
 
-    bool Loaded() const { return module_ != nullptr; }
+    bool Loaded() const { return static_cast<bool>(module_); }
     // Calls DllRegisterServer or DllUnregisterServer: true when the entry
     // exists and returns S_OK.
     bool CallEntry(const char* name) const;
 
 private:
-    struct Free {
-        void operator()(HMODULE module) const { FreeLibrary(module); }
-    };
-    std::unique_ptr<HINSTANCE__, Free> module_;
+    win32::Module module_;
 };
 
 }  // namespace imvexa

@@ -3,6 +3,7 @@
 #include "AnsiText_win32.h"
 #include "AsciiCase.h"
 #include "JPEG.h"
+#include "Owners.h"
 
 namespace imvexa {
 
@@ -57,10 +58,10 @@ namespace {
 
 // JPEG pictures decode to 8 bits on a palette display, else to 24 bits.
 void ChooseJpegPixelFormat() {
-    HDC screen = GetDC(nullptr);
+    const win32::ClientDC screen;
     if (!screen) return;
-    SetDefaultJPEGPixelFormat(JPEGPixelFormatForDisplay(GetDeviceCaps(screen, BITSPIXEL), GetDeviceCaps(screen, PLANES)));
-    ReleaseDC(nullptr, screen);
+    SetDefaultJPEGPixelFormat(
+        JPEGPixelFormatForDisplay(GetDeviceCaps(screen.Get(), BITSPIXEL), GetDeviceCaps(screen.Get(), PLANES)));
 }
 
 }  // namespace
@@ -99,8 +100,9 @@ bool ReadQualityMode(ModuleSettings& settings) {
 }
 
 bool EnableShutdownPrivilege() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return false;
+    HANDLE opened = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened)) return false;
+    const win32::KernelHandle token(opened);
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
@@ -108,10 +110,9 @@ bool EnableShutdownPrivilege() {
     if (LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid)) {
         BYTE previous[16];
         DWORD length = 0;
-        enabled = AdjustTokenPrivileges(token, FALSE, &privileges, sizeof previous,
+        enabled = AdjustTokenPrivileges(token.Get(), FALSE, &privileges, sizeof previous,
                                         reinterpret_cast<TOKEN_PRIVILEGES*>(previous), &length) != FALSE;
     }
-    CloseHandle(token);
     return enabled;
 }
 

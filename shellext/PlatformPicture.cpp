@@ -7,6 +7,7 @@
 
 #include "IconDirectory.h"
 #include "MetafileHeader.h"
+#include "Owners.h"
 #include "PixelLimits.h"
 #include "Stream.h"
 
@@ -35,46 +36,25 @@ HDC PrepareBackground(TBitmap& source, int width, int height) {
     return dc;
 }
 
-template <typename Handle, typename Deleter>
-class Owned {
-public:
-    Owned(Handle handle, Deleter deleter) : handle_(handle), deleter_(deleter) {}
-    ~Owned() {
-        if (handle_) deleter_(handle_);
-    }
-    Owned(const Owned&) = delete;
-    Owned& operator=(const Owned&) = delete;
-    Handle get() const { return handle_; }
-
-private:
-    Handle handle_;
-    Deleter deleter_;
-};
-
 int DisplayBitsPerPixel() {
-    HDC screen = GetDC(nullptr);
-    const int bits = screen ? GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES) : 24;
-    if (screen) ReleaseDC(nullptr, screen);
-    return bits;
+    const win32::ClientDC screen;
+    return screen ? GetDeviceCaps(screen.Get(), BITSPIXEL) * GetDeviceCaps(screen.Get(), PLANES) : 24;
 }
 
 int ScreenPixelsPerInch() {
-    HDC screen = GetDC(nullptr);
-    const int perInch = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    return perInch;
+    const win32::ClientDC screen;
+    return screen ? GetDeviceCaps(screen.Get(), LOGPIXELSX) : 96;
 }
 
 void LoadIconPicture(const std::vector<std::uint8_t>& file, TBitmap& source) {
     const auto entries = ReadIconDirectory(file.data(), file.size());
     const IconImageEntry& image = entries[ChooseIconImage(
         entries, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), DisplayBitsPerPixel())];
-    Owned icon(CreateIconFromResourceEx(const_cast<BYTE*>(file.data() + image.offset), image.size, TRUE,
-                                        0x00030000, image.width, image.height, LR_DEFAULTCOLOR),
-               DestroyIcon);
-    if (!icon.get()) throw EIconError("Icon image cannot be read");
+    const win32::Icon icon(CreateIconFromResourceEx(const_cast<BYTE*>(file.data() + image.offset), image.size, TRUE,
+                                                    0x00030000, image.width, image.height, LR_DEFAULTCOLOR));
+    if (!icon) throw EIconError("Icon image cannot be read");
     HDC dc = PrepareBackground(source, image.width, image.height);
-    DrawIconEx(dc, 0, 0, icon.get(), image.width, image.height, 0, nullptr, DI_NORMAL);
+    DrawIconEx(dc, 0, 0, icon.Get(), image.width, image.height, 0, nullptr, DI_NORMAL);
 }
 
 HENHMETAFILE EnhancedFromPlaceable(const std::vector<std::uint8_t>& file, const MetafileInfo& info) {
@@ -90,14 +70,13 @@ void LoadMetafilePicture(const std::vector<std::uint8_t>& file, TBitmap& source)
     const MetafileInfo info = ReadMetafileHeader(file.data(), file.size(), ScreenPixelsPerInch());
     if (!WithinPixelLimits(info.width, info.height, RowStride(info.width, 24)))
         throw EMetafileError("Metafile picture is too large");
-    Owned metafile(info.kind == MetafileKind::Enhanced
-                       ? SetEnhMetaFileBits(static_cast<UINT>(file.size()), file.data())
-                       : EnhancedFromPlaceable(file, info),
-                   DeleteEnhMetaFile);
-    if (!metafile.get()) throw EMetafileError("Metafile cannot be read");
+    const win32::EnhancedMetafile metafile(info.kind == MetafileKind::Enhanced
+                                               ? SetEnhMetaFileBits(static_cast<UINT>(file.size()), file.data())
+                                               : EnhancedFromPlaceable(file, info));
+    if (!metafile) throw EMetafileError("Metafile cannot be read");
     HDC dc = PrepareBackground(source, info.width, info.height);
     const RECT bounds{0, 0, info.width, info.height};
-    PlayEnhMetaFile(dc, metafile.get(), &bounds);
+    PlayEnhMetaFile(dc, metafile.Get(), &bounds);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "ClassFactory.h"
 #include "Common.h"
 #include "Registry.h"
+#include "Owners.h"
 #include "SlashList.h"
 
 namespace imvexa {
@@ -33,13 +34,13 @@ std::string ServerPath() {
 }
 
 void SetClassValue(const std::string& key, const char* name, const std::string& value) {
-    HKEY handle;
+    HKEY created;
     if (RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE, nullptr, &handle, nullptr) != ERROR_SUCCESS)
+                        KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE, nullptr, &created, nullptr) != ERROR_SUCCESS)
         throw ERegistryException("Cannot create the key " + key);
-    const LONG result = RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+    const win32::RegistryKey handle(created);
+    const LONG result = RegSetValueExA(handle.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                                        static_cast<DWORD>(value.size() + 1));
-    RegCloseKey(handle);
     if (result != ERROR_SUCCESS) throw ERegistryException("Cannot write the key " + key);
 }
 

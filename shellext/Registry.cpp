@@ -43,26 +43,24 @@ bool TRegistry::OpenKey(const std::string& path, KeyAccess access) {
                             : RegOpenKeyExA(root_, path.c_str(), 0,
                                             access == KeyAccess::Read ? KEY_READ : KEY_ALL_ACCESS, &key);
     if (result != ERROR_SUCCESS) return false;
-    key_ = key;
+    key_.Reset(key);
     return true;
 }
 
-void TRegistry::CloseKey() {
-    if (key_) RegCloseKey(key_);
-    key_ = nullptr;
-}
+void TRegistry::CloseKey() { key_.Reset(); }
 
 bool TRegistry::ValueExists(const std::string& name) const {
-    return key_ && RegQueryValueExA(key_, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    return key_ && RegQueryValueExA(key_.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 std::string TRegistry::ReadString(const std::string& name) const {
     DWORD type = 0, size = 0;
-    if (!key_ || RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return {};
+    if (!key_ || RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return {};
     if (type != REG_SZ && type != REG_EXPAND_SZ) throw ERegistryException(Formatted(kMsgInvalidRegType, name));
     std::string value(size, '\0');
-    if (size && RegQueryValueExA(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) !=
-                    ERROR_SUCCESS)
+    if (size && RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data()),
+                                 &size) != ERROR_SUCCESS)
         return {};
     value.resize(std::min<std::size_t>(size, value.size()));
     while (!value.empty() && value.back() == '\0') value.pop_back();
@@ -71,10 +69,11 @@ std::string TRegistry::ReadString(const std::string& name) const {
 
 bool TRegistry::ReadBool(const std::string& name) const {
     DWORD type = 0;
-    if (!key_ || RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS) return false;
+    if (!key_ || RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
     if (type != REG_DWORD) throw ERegistryException(Formatted(kMsgInvalidRegType, name));
     DWORD value = 0, size = sizeof value;
-    RegQueryValueExA(key_, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+    RegQueryValueExA(key_.Get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
     return value != 0;
 }
 
@@ -84,12 +83,12 @@ std::vector<std::string> TRegistry::GetValueNames() const {
     // The longest name in UTF-16 units: a first guess only, since a name in
     // the code page may need more bytes than it has units.
     DWORD longest = 0;
-    RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longest, nullptr, nullptr,
-                     nullptr);
+    RegQueryInfoKeyA(key_.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longest, nullptr,
+                     nullptr, nullptr);
     std::string buffer(longest + 1, '\0');
     for (DWORD index = 0;;) {
         DWORD length = static_cast<DWORD>(buffer.size());
-        const LONG result = RegEnumValueA(key_, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        const LONG result = RegEnumValueA(key_.Get(), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
         if (result == ERROR_MORE_DATA && buffer.size() < kMaxValueNameBytes) {
             buffer.resize(std::min(2 * buffer.size(), kMaxValueNameBytes));
             continue;
@@ -106,27 +105,27 @@ std::vector<std::string> TRegistry::GetKeyNames() const {
     char buffer[kMaxKeyNameBytes];
     for (DWORD index = 0; key_; ++index) {
         DWORD length = kMaxKeyNameBytes;
-        if (RegEnumKeyExA(key_, index, buffer, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (RegEnumKeyExA(key_.Get(), index, buffer, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
         names.emplace_back(buffer, length);
     }
     return names;
 }
 
 void TRegistry::WriteString(const std::string& name, const std::string& value) {
-    if (!key_ || RegSetValueExA(key_, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+    if (!key_ || RegSetValueExA(key_.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                                 static_cast<DWORD>(value.size() + 1)) != ERROR_SUCCESS)
         throw ERegistryException(Formatted(kMsgRegSetDataFailed, name));
 }
 
 void TRegistry::WriteBool(const std::string& name, bool value) {
     const DWORD data = value ? 1 : 0;
-    if (!key_ || RegSetValueExA(key_, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+    if (!key_ || RegSetValueExA(key_.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
                                 sizeof data) != ERROR_SUCCESS)
         throw ERegistryException(Formatted(kMsgRegSetDataFailed, name));
 }
 
 bool TRegistry::DeleteValue(const std::string& name) {
-    return key_ && RegDeleteValueA(key_, name.c_str()) == ERROR_SUCCESS;
+    return key_ && RegDeleteValueA(key_.Get(), name.c_str()) == ERROR_SUCCESS;
 }
 
 bool TRegistry::DeleteKey(const std::string& path) {

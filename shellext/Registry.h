@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "Owners.h"
 #include "RuntimeErrors.h"
 
 namespace imvexa {
@@ -27,7 +28,6 @@ enum class KeyAccess {
 class TRegistry {
 public:
     explicit TRegistry(HKEY root = HKEY_CURRENT_USER) : root_(root) {}
-    ~TRegistry() { CloseKey(); }
     TRegistry(const TRegistry&) = delete;
     TRegistry& operator=(const TRegistry&) = delete;
 
@@ -37,7 +37,7 @@ public:
     // cannot be opened with that access.
     bool OpenKey(const std::string& path, KeyAccess access);
     void CloseKey();
-    bool HasOpenKey() const { return key_ != nullptr; }
+    bool HasOpenKey() const { return static_cast<bool>(key_); }
 
     bool ValueExists(const std::string& name) const;
     // A string value (REG_SZ or REG_EXPAND_SZ); "" when absent; another type
@@ -64,7 +64,7 @@ public:
 
 private:
     HKEY root_;
-    HKEY key_ = nullptr;
+    win32::RegistryKey key_;
 };
 
 }  // namespace imvexa

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "AnsiText_win32.h"
+#include "Owners.h"
 #include "RuntimeErrors.h"
 #include "jconvert.h"
 
@@ -17,14 +18,13 @@ const COLORREF kFrameColor = RGB(214, 211, 214);
 
 // The first min(fileSize, 1024) bytes; a short read leaves zeros.
 std::string ReadHead(const std::wstring& path, std::uint64_t fileSize) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    const win32::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         throw EFOpenError("Cannot open file \"" + AnsiText(path, WC_NO_BEST_FIT_CHARS) + "\"");
     std::string head(static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kTextPageBytes)), '\0');
     DWORD read = 0;
-    ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &read, nullptr);
-    CloseHandle(file);
+    ReadFile(file.Get(), head.data(), static_cast<DWORD>(head.size()), &read, nullptr);
     return head;
 }
 
@@ -41,7 +41,7 @@ std::string Utf16ToAnsi(const std::string& bytes) {
 
 // The graphics layer's default font: 9-point "ＭＳ Ｐゴシック" on a far-east
 // system whose stock font is Shift_JIS, else 8-point "MS Sans Serif".
-HFONT CreatePageFont(HDC dc) {
+win32::Font CreatePageFont(HDC dc) {
     LOGFONTA stock{};
     GetObjectA(GetStockObject(SYSTEM_FONT), sizeof stock, &stock);
     const bool japanese = GetSystemMetrics(SM_DBCSENABLED) && stock.lfCharSet == SHIFTJIS_CHARSET;
@@ -51,7 +51,18 @@ HFONT CreatePageFont(HDC dc) {
     font.lfCharSet = japanese ? SHIFTJIS_CHARSET : DEFAULT_CHARSET;
     font.lfPitchAndFamily = DEFAULT_PITCH;
     std::strcpy(font.lfFaceName, japanese ? "ＭＳ Ｐゴシック" : "MS Sans Serif");
-    return CreateFontIndirectA(&font);
+    return win32::Font(CreateFontIndirectA(&font));
+}
+
+void DrawFrame(HDC dc, const RECT& page) {
+    const win32::Brush frame(CreateSolidBrush(kFrameColor));
+    FrameRect(dc, &page, frame.Get());
+}
+
+void DrawPageText(HDC dc, const std::string& text, RECT inside) {
+    const win32::Font font = CreatePageFont(dc);
+    const win32::SelectedObject selected(dc, font.Get());
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &inside, DT_WORDBREAK);
 }
 
 }  // namespace
@@ -71,9 +82,7 @@ void DrawTextPage(TBitmap& thumbnail, const std::wstring& path, std::uint64_t fi
     HDC dc = thumbnail.Canvas();
     RECT page{0, 0, edge, thumbnail.Height()};
     FillRect(dc, &page, GetSysColorBrush(COLOR_INFOBK));
-    HBRUSH frame = CreateSolidBrush(kFrameColor);
-    FrameRect(dc, &page, frame);
-    DeleteObject(frame);
+    DrawFrame(dc, page);
     if (fileSize == 0) return;
 
     const std::string text = TextPageContent(ReadHead(path, fileSize));
@@ -81,12 +90,7 @@ void DrawTextPage(TBitmap& thumbnail, const std::wstring& path, std::uint64_t fi
     SetBkMode(dc, OPAQUE);
     SetBkColor(dc, GetSysColor(COLOR_INFOBK));
     SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
-    HFONT font = CreatePageFont(dc);
-    HGDIOBJ previous = SelectObject(dc, font);
-    RECT inside{1, 1, edge - 1, thumbnail.Height() - 1};
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &inside, DT_WORDBREAK);
-    SelectObject(dc, previous);
-    DeleteObject(font);
+    DrawPageText(dc, text, RECT{1, 1, edge - 1, thumbnail.Height() - 1});
     GdiFlush();
 }
 

@@ -7,6 +7,7 @@
 
 #include "Bitmap.h"
 #include "Common.h"
+#include "Owners.h"
 #include "PictureDecoders.h"
 #include "Reduce.h"
 #include "SlashList.h"
@@ -17,17 +18,16 @@
 namespace imvexa {
 
 std::uint32_t LibraryVersion(const char* libraryName) {
-    HMODULE library = LoadLibraryA(libraryName);
+    const win32::Module library(LoadLibraryA(libraryName));
     if (!library) return 0;
     std::uint32_t version = 0;
-    auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(reinterpret_cast<void*>(GetProcAddress(library, "DllGetVersion")));
+    auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(reinterpret_cast<void*>(GetProcAddress(library.Get(), "DllGetVersion")));
     if (getVersion) {
         DLLVERSIONINFO info{};
         info.cbSize = sizeof(info);
         if (SUCCEEDED(getVersion(&info)))
             version = (static_cast<std::uint32_t>(info.dwMajorVersion & 0xFFFF) << 16) | (info.dwMinorVersion & 0xFFFF);
     }
-    FreeLibrary(library);
     return version;
 }
 
@@ -38,9 +38,7 @@ namespace {
 // The file's size from a find-first search, or nothing when it is not found.
 std::optional<std::uint64_t> FindFileSize(const std::wstring& path) {
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return std::nullopt;
-    FindClose(search);
+    if (!win32::FindHandle(FindFirstFileW(path.c_str(), &found))) return std::nullopt;
     return std::uint64_t{found.nFileSizeHigh} << 32 | found.nFileSizeLow;
 }
 

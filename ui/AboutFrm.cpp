@@ -46,8 +46,8 @@ void TAboutForm::Created() {
 // The module's icon in the size the picture has at this DPI.
 void TAboutForm::ShowProgramIcon() {
     const int size = ScaleToDpi(kProgramIconSize, Dpi());
-    programIcon_.reset(static_cast<HICON>(LoadImageW(ModuleInstance(), L"MAINICON", IMAGE_ICON, size, size, 0)));
-    SendDlgItemMessageW(Handle(), kProgramIcon, STM_SETICON, reinterpret_cast<WPARAM>(programIcon_.get()), 0);
+    programIcon_.Reset(static_cast<HICON>(LoadImageW(ModuleInstance(), L"MAINICON", IMAGE_ICON, size, size, 0)));
+    SendDlgItemMessageW(Handle(), kProgramIcon, STM_SETICON, reinterpret_cast<WPARAM>(programIcon_.Get()), 0);
 }
 
 std::unique_ptr<TURLLabel> TAboutForm::MakeLink(int id, POINT at, const wchar_t* caption) {

@@ -6,7 +6,7 @@
 
 #include "PixelDialog.h"
 #include "URLLabel.h"
-#include "UiHandles.h"
+#include "Owners.h"
 
 namespace imvexa::ui {
 
@@ -27,7 +27,7 @@ private:
     void ShowProgramIcon();
     std::unique_ptr<TURLLabel> MakeLink(int id, POINT at, const wchar_t* caption);
 
-    IconHandle programIcon_;
+    win32::Icon programIcon_;
     std::unique_ptr<TURLLabel> emailLink_;
     std::unique_ptr<TURLLabel> webLink_;
 };

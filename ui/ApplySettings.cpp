@@ -3,6 +3,7 @@
 #include "AnsiText_win32.h"
 #include "AsciiCase.h"
 #include "Common.h"
+#include "Owners.h"
 #include "Registration.h"
 #include "SlashList.h"
 #include "TokenCut.h"
@@ -29,16 +30,15 @@ std::vector<std::string> KeyAndParents(const std::string& path) {
 // created and deleted at once.
 bool SubKeysCreatable(HKEY root, const std::string& path) {
     constexpr char kProbe[] = "Imvexa write probe";
-    HKEY parent = nullptr, probe = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_CREATE_SUB_KEY | DELETE, &parent) != ERROR_SUCCESS) return false;
-    const bool created = RegCreateKeyExA(parent, kProbe, 0, nullptr, REG_OPTION_VOLATILE, KEY_WRITE, nullptr, &probe,
-                                         nullptr) == ERROR_SUCCESS;
-    if (created) {
-        RegCloseKey(probe);
-        RegDeleteKeyA(parent, kProbe);
-    }
-    RegCloseKey(parent);
-    return created;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_CREATE_SUB_KEY | DELETE, &opened) != ERROR_SUCCESS) return false;
+    const win32::RegistryKey parent(opened);
+    if (RegCreateKeyExA(parent.Get(), kProbe, 0, nullptr, REG_OPTION_VOLATILE, KEY_WRITE, nullptr, &opened, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    win32::RegistryKey(opened).Reset();  // closed before it is deleted
+    RegDeleteKeyA(parent.Get(), kProbe);
+    return true;
 }
 
 // The key can be written, or (when absent) created: the nearest key of its

@@ -1,5 +1,7 @@
 #include "LabelSize.h"
 
+#include "Owners.h"
+
 namespace imvexa::ui {
 
 std::wstring LabelCaption(HWND label) {
@@ -10,12 +12,12 @@ std::wstring LabelCaption(HWND label) {
 
 void AutoSizeLabel(HWND label) {
     const std::wstring caption = LabelCaption(label);
-    HDC dc = GetDC(label);
-    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
     RECT text{};
-    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text, kLabelTextFormat | DT_CALCRECT);
-    SelectObject(dc, old);
-    ReleaseDC(label, dc);
+    {
+        const win32::ClientDC dc(label);
+        const win32::SelectedObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
+        DrawTextW(dc.Get(), caption.c_str(), static_cast<int>(caption.size()), &text, kLabelTextFormat | DT_CALCRECT);
+    }
     SetWindowPos(label, nullptr, 0, 0, text.right - text.left, text.bottom - text.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

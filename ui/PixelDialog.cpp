@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "ModuleInstance.h"
+#include "Owners.h"
 
 namespace imvexa::ui {
 
@@ -26,9 +27,7 @@ bool FaceInstalled(const std::wstring& face) {
     wanted.lfCharSet = DEFAULT_CHARSET;
     lstrcpynW(wanted.lfFaceName, face.c_str(), LF_FACESIZE);
     bool found = false;
-    HDC screen = GetDC(nullptr);
-    EnumFontFamiliesExW(screen, &wanted, MarkFound, reinterpret_cast<LPARAM>(&found), 0);
-    ReleaseDC(nullptr, screen);
+    EnumFontFamiliesExW(win32::ClientDC().Get(), &wanted, MarkFound, reinterpret_cast<LPARAM>(&found), 0);
     return found;
 }
 
@@ -41,9 +40,7 @@ int ScreenDpi(HWND window) {
             reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")))) {
         if (const UINT dpi = getDpi(window)) return static_cast<int>(dpi);
     }
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const int dpi = GetDeviceCaps(win32::ClientDC().Get(), LOGPIXELSY);
     return dpi > 0 ? dpi : 96;
 }
 
@@ -74,9 +71,7 @@ void TPixelDialog::OverrideDpi(int dpi) { dpiOverride = dpi; }
 TPixelDialog::TPixelDialog(int clientWidth, int clientHeight, std::vector<ControlSpec> controls)
     : clientWidth_(clientWidth), clientHeight_(clientHeight), controls_(std::move(controls)) {}
 
-TPixelDialog::~TPixelDialog() {
-    if (font_) DeleteObject(font_);
-}
+TPixelDialog::~TPixelDialog() = default;
 
 INT_PTR TPixelDialog::ShowModal(HWND owner) {
     EmptyTemplate dialog{};
@@ -131,16 +126,16 @@ void TPixelDialog::Initialize(HWND window) {
     window_ = window;
     dpi_ = ScreenDpi(window);
     const std::wstring face = DialogFontFace(L"ＭＳ Ｐゴシック");
-    if (font_) DeleteObject(font_);  // the font of an earlier showing
-    font_ = CreateFontW(-ScaleToDpi(kFontPixels, dpi_), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                        face.c_str());
+    // Replaces the font of an earlier showing.
+    font_.Reset(CreateFontW(-ScaleToDpi(kFontPixels, dpi_), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                            face.c_str()));
     for (const ControlSpec& c : controls_) {
         HWND control = CreateWindowExW(c.exStyle, c.windowClass, c.text.c_str(), WS_CHILD | WS_VISIBLE | c.style,
                                        ScaleToDpi(c.left, dpi_), ScaleToDpi(c.top, dpi_), ScaleToDpi(c.width, dpi_),
                                        ScaleToDpi(c.height, dpi_), window,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), ModuleInstance(), nullptr);
-        if (control && font_) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        if (control && font_) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     }
     PlaceWindow();
     Created();

@@ -6,6 +6,8 @@
 // rectangle: dialog units would round every control differently.
 #include <windows.h>
 
+#include "Owners.h"
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -63,7 +65,7 @@ protected:
     virtual bool Message(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
 
     void Close(INT_PTR result) { EndDialog(window_, result); }
-    HFONT Font() const { return font_; }
+    HFONT Font() const { return font_.Get(); }
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -75,7 +77,7 @@ private:
     int clientHeight_;
     std::vector<ControlSpec> controls_;
     HWND window_ = nullptr;
-    HFONT font_ = nullptr;
+    win32::Font font_;
     int dpi_ = 96;
 };
 

@@ -230,10 +230,9 @@ void TURLLabel::Paint(HDC dc) {
     FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, fontColor_);
-    const HGDIOBJ old = SelectObject(dc, StyledFont());
+    const win32::SelectedObject font(dc, StyledFont());
     const std::wstring caption = LabelCaption(window_);
     DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &client, kLabelTextFormat);
-    SelectObject(dc, old);
 }
 
 // The label's font with its style; made again when the font or the style changed.
@@ -247,11 +246,11 @@ HFONT TURLLabel::StyledFont() {
         font.lfItalic = fontStyle_.italic;
         font.lfUnderline = fontStyle_.underline;
         font.lfStrikeOut = fontStyle_.strikeOut;
-        styledFont_.reset(CreateFontIndirectW(&font));
+        styledFont_.Reset(CreateFontIndirectW(&font));
         styledFrom_ = base;
         styledAs_ = fontStyle_;
     }
-    return styledFont_ ? styledFont_.get() : base;
+    return styledFont_ ? styledFont_.Get() : base;
 }
 
 // Puts on a look; a repaint only when it differs from the one shown.

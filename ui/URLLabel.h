@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "UiHandles.h"
+#include "Owners.h"
 
 namespace imvexa::ui {
 
@@ -94,7 +94,7 @@ private:
 
     HWND window_ = nullptr;
     WNDPROC original_ = nullptr;
-    FontHandle styledFont_;
+    win32::Font styledFont_;
     HFONT styledFrom_ = nullptr;
     TFontStyles styledAs_;
 

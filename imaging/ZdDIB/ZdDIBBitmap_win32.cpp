@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "Owners.h"
 #include "RuntimeErrors.h"
 #include "ZdDIBHalftonePalette.h"
 #include "ZdDIBPlatform.h"
@@ -13,70 +14,24 @@ namespace imvexa {
 namespace {
 
 HPALETTE ToGdi(PaletteHandle palette) { return reinterpret_cast<HPALETTE>(palette); }
+PaletteHandle FromGdi(HPALETTE palette) { return reinterpret_cast<PaletteHandle>(palette); }
 
-// Selects a palette into a device context for the lifetime of the object.
-class SelectedPalette {
-public:
-    SelectedPalette(HDC dc, PaletteHandle palette) : dc_(dc) {
-        if (palette) {
-            previous_ = SelectPalette(dc_, ToGdi(palette), TRUE);
-            RealizePalette(dc_);
-        }
-    }
-    ~SelectedPalette() {
-        if (previous_) SelectPalette(dc_, previous_, TRUE);
-    }
-    SelectedPalette(const SelectedPalette&) = delete;
-    SelectedPalette& operator=(const SelectedPalette&) = delete;
-
-private:
-    HDC dc_;
-    HPALETTE previous_ = nullptr;
-};
-
-class ScreenDC {
-public:
-    ScreenDC() : dc_(GetDC(nullptr)) {
-        if (!dc_) throw EOutOfResources("Cannot Get Screen DC");
-    }
-    ~ScreenDC() { ReleaseDC(nullptr, dc_); }
-    ScreenDC(const ScreenDC&) = delete;
-    ScreenDC& operator=(const ScreenDC&) = delete;
-    operator HDC() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-PaletteHandle MakeColorHalftonePalette() {
-    return CreatePaletteHandle(kHalftoneColors.data(), static_cast<int>(kHalftoneColors.size()));
+// A palette of the given colours, kept for the rest of the process (it is
+// made once on first use and deleted at module end).
+template <std::size_t Count>
+win32::Palette MadePalette(const std::array<PaletteEntry, Count>& colors) {
+    win32::Palette palette(ToGdi(CreatePaletteHandle(colors.data(), static_cast<int>(Count))));
+    if (!palette) throw EOutOfResources("TZdDIB.GetPalette: Cannot Make Palette(1)");
+    return palette;
 }
-
-PaletteHandle MakeBlackWhitePalette() {
-    return CreatePaletteHandle(kBlackWhiteColors.data(), static_cast<int>(kBlackWhiteColors.size()));
-}
-
-// A palette made once per process on first use and deleted at module end.
-class CachedPalette {
-public:
-    explicit CachedPalette(PaletteHandle (*make)()) : handle_(make()) {
-        if (!handle_) throw EOutOfResources("TZdDIB.GetPalette: Cannot Make Palette(1)");
-    }
-    ~CachedPalette() { DeletePaletteHandle(handle_); }
-    CachedPalette(const CachedPalette&) = delete;
-    CachedPalette& operator=(const CachedPalette&) = delete;
-    PaletteHandle Handle() const { return handle_; }
-
-private:
-    PaletteHandle handle_;
-};
 
 }  // namespace
 
 void ReadBitmapPixels(const TBitmap& bitmap, TZdDIBInfo& info) {
-    ScreenDC screen;
-    SelectedPalette palette(screen, const_cast<TBitmap&>(bitmap).Palette());
-    GetDIBits(screen, bitmap.Handle(), 0, static_cast<UINT>(bitmap.Height()), info.Bits,
+    const win32::ClientDC screen;
+    if (!screen) throw EOutOfResources("Cannot Get Screen DC");
+    const win32::SelectedPalette palette(screen.Get(), ToGdi(const_cast<TBitmap&>(bitmap).Palette()));
+    GetDIBits(screen.Get(), bitmap.Handle(), 0, static_cast<UINT>(bitmap.Height()), info.Bits,
               static_cast<BITMAPINFO*>(info.BitmapInfo()), DIB_RGB_COLORS);
 }
 
@@ -95,12 +50,12 @@ void DrawPixelsIntoBitmap(const TZdDIBInfo& info, TBitmap& bitmap) {
 
 PaletteHandle HalftonePalette(int halftoneMode) {
     if (halftoneMode == 1) {
-        static const CachedPalette color(MakeColorHalftonePalette);
-        return color.Handle();
+        static const win32::Palette color = MadePalette(kHalftoneColors);
+        return FromGdi(color.Get());
     }
     if (halftoneMode == 2) {
-        static const CachedPalette blackWhite(MakeBlackWhitePalette);
-        return blackWhite.Handle();
+        static const win32::Palette blackWhite = MadePalette(kBlackWhiteColors);
+        return FromGdi(blackWhite.Get());
     }
     return nullptr;
 }

@@ -11,34 +11,29 @@ const char kCannotCreateMemoryDC[] = "TZdDIBCanvas.Create: Cannot Create Memory 
 TZdDIBCanvas::TZdDIBCanvas(TZdDIB* image) : image_(image) {
     if (!image || !image->UseFMO()) throw EZdDIBCanvasFailed("TZdDIBCanvas.Create: Cannot Create Canvas");
     image->UniqueDIB();
-    dc_ = CreateCompatibleDC(nullptr);
-    if (!dc_) throw EOutOfResources(kCannotCreateMemoryDC);
-    try {
-        SelectImage();
-    } catch (...) {
-        Release();
-        throw;
-    }
+    gdi_.emplace();
+    gdi_->dc.Reset(CreateCompatibleDC(nullptr));
+    if (!gdi_->dc) throw EOutOfResources(kCannotCreateMemoryDC);
+    SelectImage();
 }
 
 void TZdDIBCanvas::SelectImage() {
+    HDC dc = gdi_->dc.Get();
     {
         HalftoneModeScope direct(*image_, 0);
-        if (PaletteHandle palette = image_->Palette()) {
-            previousPalette_ = SelectPalette(dc_, reinterpret_cast<HPALETTE>(palette), TRUE);
-            RealizePalette(dc_);
-        }
+        gdi_->palette = win32::SelectedPalette(dc, reinterpret_cast<HPALETTE>(image_->Palette()));
     }
     TZdDIBInfo& info = image_->InternalDIB().Info;
     void* bits = nullptr;
-    section_ = CreateDIBSection(dc_, static_cast<BITMAPINFO*>(info.BitmapInfo()), DIB_RGB_COLORS, &bits,
-                                static_cast<HANDLE>(info.MapHandle), 0);
-    if (!section_) throw EOutOfResources(kCannotCreateMemoryDC);
-    previousBitmap_ = SelectObject(dc_, section_);
+    gdi_->section.Reset(CreateDIBSection(dc, static_cast<BITMAPINFO*>(info.BitmapInfo()), DIB_RGB_COLORS, &bits,
+                                         static_cast<HANDLE>(info.MapHandle), 0));
+    if (!gdi_->section) throw EOutOfResources(kCannotCreateMemoryDC);
+    gdi_->selectedSection = win32::SelectedObject(dc, gdi_->section.Get());
 }
 
 TZdDIBCanvas::~TZdDIBCanvas() {
-    Release();
+    GdiFlush();
+    gdi_.reset();  // the image gets its pixels back before it hears of the change
     try {
         image_->UpdatePaletteModified();
         image_->Changed();
@@ -46,14 +41,6 @@ TZdDIBCanvas::~TZdDIBCanvas() {
         // A destructor cannot pass a failure on: a change listener that
         // throws, or an image shared again while the canvas drew, ends here.
     }
-}
-
-void TZdDIBCanvas::Release() noexcept {
-    GdiFlush();
-    if (previousBitmap_) SelectObject(dc_, previousBitmap_);
-    if (section_) DeleteObject(section_);
-    if (previousPalette_) SelectPalette(dc_, previousPalette_, TRUE);
-    DeleteDC(dc_);
 }
 
 }  // namespace imvexa

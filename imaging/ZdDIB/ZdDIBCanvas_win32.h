@@ -3,6 +3,9 @@
 // pixel memory, through a DIB section opened on the image's file mapping.
 #include <windows.h>
 
+#include <optional>
+
+#include "Owners.h"
 #include "ZdDIB.h"
 
 namespace imvexa {
@@ -18,18 +21,22 @@ public:
     TZdDIBCanvas(const TZdDIBCanvas&) = delete;
     TZdDIBCanvas& operator=(const TZdDIBCanvas&) = delete;
 
-    HDC Handle() const { return dc_; }
+    HDC Handle() const { return gdi_->dc.Get(); }
 
 private:
+    // The context and what is selected into it, let go in reverse order.
+    struct Selection {
+        win32::MemoryDC dc;
+        win32::SelectedPalette palette;
+        win32::Bitmap section;
+        win32::SelectedObject selectedSection;
+    };
+
     // Selects the image's palette and a DIB section on its pixel memory.
     void SelectImage();
-    void Release() noexcept;
 
     TZdDIB* image_;
-    HDC dc_ = nullptr;
-    HBITMAP section_ = nullptr;
-    HGDIOBJ previousBitmap_ = nullptr;
-    HPALETTE previousPalette_ = nullptr;
+    std::optional<Selection> gdi_;
 };
 
 // Sets an image's HalftoneMode for a scope and restores it afterwards.

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "Owners.h"
 #include "RuntimeErrors.h"
 #include "ZdDIB.h"
 #include "ZdDIBRead.h"
@@ -9,22 +10,6 @@
 namespace imvexa {
 
 namespace {
-
-class LockedGlobal {
-public:
-    explicit LockedGlobal(HANDLE handle) : handle_(handle), data_(GlobalLock(handle)) {}
-    ~LockedGlobal() {
-        if (data_) GlobalUnlock(handle_);
-    }
-    LockedGlobal(const LockedGlobal&) = delete;
-    LockedGlobal& operator=(const LockedGlobal&) = delete;
-    const void* Data() const { return data_; }
-    std::size_t Size() const { return data_ ? GlobalSize(handle_) : 0; }
-
-private:
-    HANDLE handle_;
-    void* data_;
-};
 
 [[noreturn]] void InvalidData() { throw EZdDIBInvalidDIB("TZdDIB.LoadFromClipboardFormat: Invalid Clipboard Data"); }
 
@@ -70,7 +55,7 @@ std::int64_t ReadPackedHeader(TStream& stream, TZdDIBInfo& info, BitFieldMasks& 
 void TZdDIB::LoadFromClipboardFormat(std::uint16_t format, HANDLE data, PaletteHandle) {
     if (format != kClipboardFormat || !data)
         throw EInvalidGraphic("TZdDIB.LoadFromClipboardFormat: Invalid Clipboard Format or No Data");
-    const LockedGlobal block(data);
+    const win32::LockedGlobal block(data);
     if (!block.Data()) InvalidData();
     TBorrowedMemoryStream stream(block.Data(), block.Size());
     TZdDIBInfo info;
@@ -93,18 +78,17 @@ void TZdDIB::SaveToClipboardFormat(std::uint16_t& format, HANDLE& data, PaletteH
     const TZdDIBInfo& info = Storage("SaveToClipboardFormat").Info;
     const std::size_t colors = info.Header.biClrUsed * sizeof(RgbQuad);
     const std::size_t bits = static_cast<std::size_t>(info.BitsSize);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof info.Header + colors + bits);
-    auto* target = block ? static_cast<std::uint8_t*>(GlobalLock(block)) : nullptr;
-    if (!target) {
-        if (block) GlobalFree(block);
-        throw EOutOfMemory("TZdInternalDIB.SaveToClipboardFormat: Out Of Memory");
+    win32::GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof info.Header + colors + bits));
+    {
+        const win32::LockedGlobal locked(block.Get());
+        auto* target = static_cast<std::uint8_t*>(locked.Data());
+        if (!target) throw EOutOfMemory("TZdInternalDIB.SaveToClipboardFormat: Out Of Memory");
+        std::memcpy(target, &info.Header, sizeof info.Header);
+        std::memcpy(target + sizeof info.Header, info.Colors, colors);
+        std::memcpy(target + sizeof info.Header + colors, info.Bits, bits);
     }
-    std::memcpy(target, &info.Header, sizeof info.Header);
-    std::memcpy(target + sizeof info.Header, info.Colors, colors);
-    std::memcpy(target + sizeof info.Header + colors, info.Bits, bits);
-    GlobalUnlock(block);
     format = kClipboardFormat;
-    data = block;
+    data = block.Release();  // the caller's block from here on
     palette = nullptr;
 }
 

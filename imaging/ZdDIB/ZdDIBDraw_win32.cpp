@@ -2,6 +2,7 @@
 // through a colour or black-and-white halftone of the target size.
 #include <cstdlib>
 
+#include "Owners.h"
 #include "ZdDIB.h"
 #include "ZdDIBCanvas_win32.h"
 
@@ -10,18 +11,13 @@ namespace imvexa {
 namespace {
 
 void DrawDirect(TZdDIB& image, HDC dc, const Rect& rect, DWORD copyMode) {
-    HPALETTE previous = nullptr;
-    if (PaletteHandle palette = image.Palette()) {
-        previous = SelectPalette(dc, reinterpret_cast<HPALETTE>(palette), TRUE);
-        RealizePalette(dc);
-    }
+    const win32::SelectedPalette palette(dc, reinterpret_cast<HPALETTE>(image.Palette()));
     const int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
     const TZdInternalDIB& storage = image.InternalDIB();
     StretchDIBits(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, 0, 0, storage.Width,
                   storage.Height, storage.Info.Bits, static_cast<const BITMAPINFO*>(storage.Info.BitmapInfo()),
                   DIB_RGB_COLORS, copyMode);
     SetStretchBltMode(dc, oldMode);
-    if (previous) SelectPalette(dc, previous, TRUE);
 }
 
 // A copy of the image's own palette, or null when it has none.

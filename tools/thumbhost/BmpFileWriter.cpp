@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "Owners.h"
+
 BitmapSummary WriteBitmapFile(HBITMAP bitmap, const std::wstring& path) {
     BITMAP object{};
     if (!GetObjectW(bitmap, sizeof object, &object)) throw std::runtime_error("GetObject failed on the bitmap");
@@ -21,10 +23,8 @@ BitmapSummary WriteBitmapFile(HBITMAP bitmap, const std::wstring& path) {
 
     const DWORD stride = ((static_cast<DWORD>(summary.width) * summary.bitsPerPixel + 31) / 32) * 4;
     std::vector<unsigned char> pixels(static_cast<std::size_t>(stride) * summary.height);
-    HDC screen = GetDC(nullptr);
-    const int lines = GetDIBits(screen, bitmap, 0, static_cast<UINT>(summary.height), pixels.data(),
-                                reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
+    const int lines = GetDIBits(imvexa::win32::ClientDC().Get(), bitmap, 0, static_cast<UINT>(summary.height),
+                                pixels.data(), reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS);
     if (lines != summary.height) throw std::runtime_error("GetDIBits failed on the bitmap");
     header->biClrUsed = static_cast<DWORD>(colors);
     header->biSizeImage = static_cast<DWORD>(pixels.size());

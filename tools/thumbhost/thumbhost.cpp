@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "BmpFileWriter.h"
+#include "Owners.h"
 
 namespace {
 
@@ -44,13 +45,6 @@ struct ComPtr {
     T* operator->() const { return p; }
 };
 
-struct OwnedBitmap {
-    HBITMAP handle = nullptr;
-    ~OwnedBitmap() {
-        if (handle) DeleteObject(handle);
-    }
-};
-
 struct Options {
     std::wstring dll;
     bool async = false;
@@ -60,10 +54,9 @@ struct Options {
 
 Options ParseArguments() {
     int count = 0;
-    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    const imvexa::win32::LocalMemory<LPWSTR*> arguments(CommandLineToArgvW(GetCommandLineW(), &count));
     if (!arguments) throw HarnessError("cannot read the command line");
-    std::vector<std::wstring> args(arguments + 1, arguments + count);
-    LocalFree(arguments);
+    const std::vector<std::wstring> args(arguments.Get() + 1, arguments.Get() + count);
 
     Options options;
     std::vector<std::wstring> positional;
@@ -131,14 +124,15 @@ int Run(const Options& options) {
     DWORD flags = options.async ? IEIFLAG_ASYNC : 0;
     extractor->GetLocation(location, MAX_PATH, &priority, &size, 32, &flags);
 
-    OwnedBitmap thumbnail;
-    const HRESULT hr = extractor->Extract(&thumbnail.handle);
+    HBITMAP extracted = nullptr;
+    const HRESULT hr = extractor->Extract(&extracted);
+    const imvexa::win32::Bitmap thumbnail(extracted);
     if (FAILED(hr)) {
         std::printf("hr=0x%08lX\n", static_cast<unsigned long>(hr));
         return 1;
     }
-    if (!thumbnail.handle) throw HarnessError("Extract succeeded without a bitmap");
-    const BitmapSummary summary = WriteBitmapFile(thumbnail.handle, options.output);
+    if (!thumbnail) throw HarnessError("Extract succeeded without a bitmap");
+    const BitmapSummary summary = WriteBitmapFile(thumbnail.Get(), options.output);
     std::printf("hr=0x%08lX %dx%d %dbpp\n", static_cast<unsigned long>(hr), summary.width, summary.height,
                 summary.bitsPerPixel);
     return 0;
