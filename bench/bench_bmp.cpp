@@ -9,8 +9,8 @@
 
 #include "Stream.h"
 #include "ZdDIB.h"
-#include "ZdDIB/PixelMemory.h"
-#include "ZdDIB/ZdDIBRle.h"
+#include "PixelMemory.h"
+#include "ZdDIBRle.h"
 
 using namespace imvexa;
 

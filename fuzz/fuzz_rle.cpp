@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "RuntimeErrors.h"
-#include "ZdDIB/PixelMemory.h"
-#include "ZdDIB/ZdDIBRle.h"
+#include "PixelMemory.h"
+#include "ZdDIBRle.h"
 
 using namespace imvexa;
 

@@ -1,6 +1,6 @@
 #include "Common.h"
 
-#include "AnsiText_win32.h"
+#include "AnsiText.h"
 #include "AsciiCase.h"
 #include "JPEG.h"
 #include "Owners.h"

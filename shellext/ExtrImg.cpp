@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "AnsiText_win32.h"
+#include "AnsiText.h"
 #include "ClassFactory.h"
 #include "ExtensionKey.h"
 #include "ServerCounts.h"

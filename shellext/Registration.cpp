@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "AnsiText_win32.h"
+#include "AnsiText.h"
 #include "AsciiCase.h"
 #include "ClassFactory.h"
 #include "Common.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "AnsiText_win32.h"
+#include "AnsiText.h"
 #include "Owners.h"
 #include "RuntimeErrors.h"
 #include "jconvert.h"

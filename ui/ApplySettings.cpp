@@ -1,6 +1,6 @@
 #include "ApplySettings.h"
 
-#include "AnsiText_win32.h"
+#include "AnsiText.h"
 #include "AsciiCase.h"
 #include "Common.h"
 #include "Owners.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "AboutFrm.h"
-#include "AnsiText_win32.h"
+#include "AnsiText.h"
 #include "ApplySettings.h"
 #include "Common.h"
 #include "ModuleInstance.h"

@@ -1,7 +1,7 @@
 // Halftoning onto the fixed palettes: the exact diffusion arithmetic on
 // pictures worked out by hand, and what every source format gives.
 #include "ConvertTestSupport.h"
-#include "ZdDIB/ZdDIBHalftonePalette.h"
+#include "ZdDIBHalftonePalette.h"
 
 namespace imvexa::test {
 namespace {

@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "ConvertTestSupport.h"
-#include "ZdDIB/ZdDIBConvert.h"
+#include "ZdDIBConvert.h"
 
 namespace imvexa::test {
 namespace {

@@ -3,7 +3,7 @@
 #include <map>
 
 #include "ConvertTestSupport.h"
-#include "ZdDIB/ZdDIBVarianceSplit.h"
+#include "ZdDIBVarianceSplit.h"
 
 namespace imvexa::test {
 namespace {

@@ -8,7 +8,7 @@
 #include "../common/ExpectError.h"
 #include "BmpBuilder.h"
 #include "Stream.h"
-#include "ZdDIB/ZdDIB.h"
+#include "ZdDIB.h"
 
 namespace imvexa::test {
 

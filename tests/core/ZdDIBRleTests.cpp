@@ -1,6 +1,6 @@
 // Run-length expansion and compression, directly and through the pixel format.
 #include "TestSupport.h"
-#include "ZdDIB/ZdDIBRle.h"
+#include "ZdDIBRle.h"
 
 namespace imvexa::test {
 namespace {

@@ -1,6 +1,6 @@
 // QXPNGLE as a graphic: emptiness, sizes, palette, Assign and AssignTo.
 #include "PngTestSupport.h"
-#include "ZdDIB/ZdDIB.h"
+#include "ZdDIB.h"
 
 namespace imvexa::test::png {
 namespace {

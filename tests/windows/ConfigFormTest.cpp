@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "AnsiText_win32.h"
+#include "AnsiText.h"
 #include "ApplySettings.h"
 #include "Bitmap.h"
 #include "CfgFrm.h"

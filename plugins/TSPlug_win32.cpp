@@ -3,7 +3,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "AnsiText_win32.h"
+#include "AnsiText.h"
 #include "AsciiCase.h"
 #include "GuardedCall_win32.h"
 #include "Owners.h"

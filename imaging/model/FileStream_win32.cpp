@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "AnsiText_win32.h"
+#include "AnsiText.h"
 #include "Owners.h"
 #include "RuntimeErrors.h"
 #include "Stream.h"

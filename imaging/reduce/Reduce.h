@@ -3,7 +3,7 @@
 // target pixel the mean colour of the source pixels that its box covers.
 #include <cstdint>
 
-#include "ZdDIB/ZdDIB.h"
+#include "ZdDIB.h"
 
 namespace imvexa {
 

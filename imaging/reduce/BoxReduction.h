@@ -8,13 +8,9 @@
 #include <vector>
 
 #include "BoxSpan.h"
+#include "PictureRows.h"
 
 namespace imvexa {
-
-// The order in which source rows arrive: TopDown starts with the picture's top
-// row, BottomUp with its bottom row (as bottom-up DIBs and BMP files hold
-// them). Target rows are delivered in the same order.
-enum class TRowOrder { TopDown, BottomUp };
 
 // Reduces a picture of sourceWidth × sourceHeight 24-bit pixels (bytes blue,
 // green, red) to width × height pixels, each the same box mean as AverageBox
@@ -22,7 +18,7 @@ enum class TRowOrder { TopDown, BottomUp };
 // sink: its row number counted from the top and its 3·width bytes (valid
 // during the call). Target rows with the same source rows are summed once;
 // at most three such runs are summed at a time, each in buffers of the source
-// width.
+// width. Target rows are delivered in the order the source rows arrive.
 class TBoxReduction {
 public:
     using Sink = std::function<void(std::int32_t row, const std::uint8_t* pixels)>;

@@ -11,7 +11,7 @@
 #include "PackedPixels.h"
 #include "PixelLimits.h"
 #include "RuntimeErrors.h"
-#include "ZdDIB/ZdDIB.h"
+#include "ZdDIB.h"
 
 namespace imvexa {
 

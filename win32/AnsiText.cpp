@@ -1,4 +1,4 @@
-#include "AnsiText_win32.h"
+#include "AnsiText.h"
 
 #include <algorithm>
 

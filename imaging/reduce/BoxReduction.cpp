@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "WorkBuffer.h"
-#include "ZdDIB/ZdDIBErrors.h"
+#include "ZdDIBErrors.h"
 
 namespace imvexa {
 
