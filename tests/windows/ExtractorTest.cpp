@@ -19,7 +19,7 @@
 #include "QXPNGL.h"
 #include "Thumbnail.h"
 #include "WindowsTestSupport.h"
-#include "../shell/PaletteWithoutWhite.h"
+#include "../compose/PaletteWithoutWhite.h"
 
 extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID, REFIID, void**);
 extern "C" HRESULT WINAPI DllCanUnloadNow();
