@@ -15,11 +15,36 @@ inline constexpr std::int64_t kMaxPixelBytes = sizeof(void*) >= 8 ? std::int64_t
 // far inside 32 bits.
 inline constexpr std::int64_t kMaxPictureDimension = std::int64_t{1} << 24;
 
+// Most pixels of a picture whose rows stream from the decoder to their
+// consumer: such a picture is never held whole, so this bounds the time one
+// file may take (a 4-gigapixel picture is about TIME_PER_4GP of decoding and
+// reduction), not memory.
+inline constexpr std::int64_t kMaxStreamedPixels = std::int64_t{1} << 32;
+
 // Whether a picture of width × height pixels (height > 0) with rows of stride
 // bytes stays inside both limits.
 inline bool WithinPixelLimits(std::int64_t width, std::int64_t height, std::int64_t stride) {
     return width > 0 && height > 0 && width <= kMaxPictureDimension && height <= kMaxPictureDimension &&
            stride * height <= kMaxPixelBytes;
+}
+
+// Whether a streamed picture of width × height pixels stays inside the
+// dimension limit and the streamed pixel count.
+inline bool WithinStreamedLimits(std::int64_t width, std::int64_t height) {
+    return width > 0 && height > 0 && width <= kMaxPictureDimension && height <= kMaxPictureDimension &&
+           width * height <= kMaxStreamedPixels;
+}
+
+// How a decoder holds a picture: whole, in one block of pixel memory, or one
+// row at a time while the rows stream to their consumer.
+enum class TPictureHolding { Whole, Rows };
+
+// The limits of the holding: the pixel limits for a whole picture (rows of
+// stride bytes), the streamed limits for rows.
+inline bool WithinHoldingLimits(TPictureHolding holding, std::int64_t width, std::int64_t height,
+                                std::int64_t stride) {
+    return holding == TPictureHolding::Rows ? WithinStreamedLimits(width, height)
+                                            : WithinPixelLimits(width, height, stride);
 }
 
 }  // namespace imvexa
