@@ -1,5 +1,6 @@
-// BMP loading and RLE expansion against a plain copy of the same bytes,
-// measured in the same run: the copy is the floor any reader has to pay.
+// BMP loading (into a DIB image, and as rows from DecodeBMP) and RLE expansion
+// against a plain copy of the same bytes, measured in the same run: the copy
+// is the floor any reader has to pay.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -7,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "BmpRows.h"
+#include "RowsConsumed.h"
 #include "Stream.h"
 #include "ZdDIB.h"
 #include "PixelMemory.h"
@@ -91,6 +94,20 @@ void BM_LoadBmp24(benchmark::State& state) {
     Report(state, file.size());
 }
 
+void BM_DecodeBmp24Rows(benchmark::State& state) {
+    const auto file = BmpFile(24, kBiRgb, Pixels24());
+    bench::TRowsConsumed sink;
+    for (auto _ : state) DecodeBMP(file, sink);
+    Report(state, file.size());
+}
+
+void BM_DecodeRle8Rows(benchmark::State& state) {
+    const auto file = BmpFile(8, kBiRle8, Rle8Codes());
+    bench::TRowsConsumed sink;
+    for (auto _ : state) DecodeBMP(file, sink);
+    Report(state, static_cast<std::size_t>((kWidth + 3) / 4 * 4) * kHeight);
+}
+
 // RLE expansion writes the uncompressed rows: both sides are measured by them.
 void BM_CopyBaselineRle(benchmark::State& state) {
     const std::size_t rows = static_cast<std::size_t>((kWidth + 3) / 4 * 4) * kHeight;
@@ -121,6 +138,8 @@ void BM_ExpandRle8(benchmark::State& state) {
 
 BENCHMARK(BM_CopyBaseline24)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadBmp24)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeBmp24Rows)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CopyBaselineRle)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExpandRle8)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeRle8Rows)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

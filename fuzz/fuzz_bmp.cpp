@@ -1,15 +1,37 @@
 // Hostile BMP files: loading must fail cleanly or give an image whose every
-// operation stays inside its pixel block.
+// operation stays inside its pixel block, and the row decoder must give the
+// picture a bitmap loads from the same file.
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
-#include "RuntimeErrors.h"
+#include "BmpRows.h"
+#include "FuzzPictures.h"
 #include "Stream.h"
 #include "ZdDIB.h"
 
 using namespace imvexa;
 
+namespace {
+
+// The row decoder against the bitmap: where loading succeeds, the rows are its picture.
+void CheckRows(const std::uint8_t* data, std::size_t size) {
+    TBitmap rows;
+    const bool decoded = fuzz::DecodeRows([&](TRowSink& sink) { DecodeBMP(std::span(data, size), sink); }, rows);
+    TBitmap loaded;
+    try {
+        TBorrowedMemoryStream stream(data, size);
+        loaded.LoadFromStream(stream);
+    } catch (const Exception&) {
+        return;
+    }
+    if (!decoded || !fuzz::SamePicture(loaded, rows)) __builtin_trap();
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    CheckRows(data, size);
     TZdDIB image;
     try {
         TBorrowedMemoryStream stream(data, size);

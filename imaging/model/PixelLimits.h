@@ -17,8 +17,9 @@ inline constexpr std::int64_t kMaxPictureDimension = std::int64_t{1} << 24;
 
 // Most pixels of a picture whose rows stream from the decoder to their
 // consumer: such a picture is never held whole, so this bounds the time one
-// file may take (a 4-gigapixel picture is about TIME_PER_4GP of decoding and
-// reduction), not memory.
+// file may take, not memory. 4 gigapixels of a 1-bit BMP cost about ten
+// seconds of one core from bytes to reduced thumbnail rows; formats that cost
+// more per pixel to decode take longer.
 inline constexpr std::int64_t kMaxStreamedPixels = std::int64_t{1} << 32;
 
 // Whether a picture of width × height pixels (height > 0) with rows of stride
