@@ -3,6 +3,7 @@
 #include "MagRows.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -47,6 +48,11 @@ public:
 
     // Decodes row y, the rows above it already decoded, and returns it.
     const std::uint8_t* Decode(std::size_t y) {
+        row_ = window_.Row(y);
+        for (std::size_t f = 1; f < kMagCopyPositions.size(); ++f) {
+            const auto dy = static_cast<std::size_t>(kMagCopyPositions[f].dy);
+            copyRows_[f] = y >= dy ? window_.Row(y - dy) : nullptr;
+        }
         for (std::size_t x = 0; x < flagLine_.size(); ++x) {
             // ReadMagLayout made sure that flag A holds a bit for every position.
             if ((bytes_[flagA_] & mask_) != 0) flagLine_[x] ^= NextFlagB();
@@ -55,10 +61,10 @@ public:
                 mask_ = 0x80;
                 ++flagA_;
             }
-            PutUnit(y, 2 * x, flagLine_[x] >> 4);
-            PutUnit(y, 2 * x + 1, flagLine_[x] & 0x0F);
+            PutUnit(2 * x, flagLine_[x] >> 4);
+            PutUnit(2 * x + 1, flagLine_[x] & 0x0F);
         }
-        return window_.Row(y);
+        return row_;
     }
 
 private:
@@ -67,18 +73,19 @@ private:
         return bytes_[flagB_++];
     }
 
-    void PutUnit(std::size_t y, std::size_t unit, int nibble) {
-        std::uint8_t* to = window_.Row(y) + 2 * unit;
+    void PutUnit(std::size_t unit, int nibble) {
+        std::uint8_t* to = row_ + 2 * unit;
         if (nibble == 0) {
             if (pixels_ + 2 > bytes_.size()) Fail("pixel data runs past the end of the file");
             std::memcpy(to, bytes_.data() + pixels_, 2);
             pixels_ += 2;
             return;
         }
-        const MagCopyPosition from = kMagCopyPositions[static_cast<std::size_t>(nibble)];
-        if (y < static_cast<std::size_t>(from.dy)) Fail("copy from above the first row");
-        if (unit < static_cast<std::size_t>(from.dx)) Fail("copy from left of the first unit");
-        std::memcpy(to, window_.Row(y - from.dy) + 2 * (unit - from.dx), 2);
+        const std::uint8_t* from = copyRows_[static_cast<std::size_t>(nibble)];
+        const auto dx = static_cast<std::size_t>(kMagCopyPositions[static_cast<std::size_t>(nibble)].dx);
+        if (from == nullptr) Fail("copy from above the first row");
+        if (unit < dx) Fail("copy from left of the first unit");
+        std::memcpy(to, from + 2 * (unit - dx), 2);
     }
 
     std::span<const std::uint8_t> bytes_;
@@ -89,6 +96,10 @@ private:
     // The flag bytes of the row: each row's flag B bytes change them by XOR.
     std::vector<std::uint8_t> flagLine_;
     RowWindow window_;
+    // The row being decoded, and for each copy nibble the row it copies from
+    // (null above the first row).
+    std::uint8_t* row_ = nullptr;
+    std::array<const std::uint8_t*, kMagCopyPositions.size()> copyRows_{};
 };
 
 }  // namespace
