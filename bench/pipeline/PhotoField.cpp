@@ -29,28 +29,24 @@ std::vector<std::array<std::int16_t, 3>> Waves(int length, double phase) {
 PhotoField::PhotoField(int width, int height, int grain)
     : columns_(Waves(width, 0.1)), rows_(Waves(height, 0.6)), grain_(grain) {}
 
-std::uint8_t PhotoField::Sample(int column, int row, int channel) {
+std::uint8_t PhotoField::Grained(int value) {
     // xorshift32: fast, and varied enough in its upper bits for grain.
     noise_ ^= noise_ << 13;
     noise_ ^= noise_ >> 17;
     noise_ ^= noise_ << 5;
     // Scales the upper 16 bits to 0..2 × grain without a division.
     const int grain = static_cast<int>(((noise_ >> 16) * static_cast<std::uint32_t>(2 * grain_ + 1)) >> 16) - grain_;
-    const auto c = static_cast<std::size_t>(channel);
-    const int value = 128 + columns_[static_cast<std::size_t>(column)][c] + rows_[static_cast<std::size_t>(row)][c] + grain;
-    return static_cast<std::uint8_t>(std::clamp(value, 0, 255));
+    return static_cast<std::uint8_t>(std::clamp(value + grain, 0, 255));
 }
 
-void PhotoField::ColorRow(int y, std::uint8_t* out) {
-    const int width = static_cast<int>(columns_.size());
-    for (int x = 0; x < width; ++x) {
-        for (int c = 0; c < kChannels; ++c) *out++ = Sample(x, y, c);
+void PhotoField::Row(int y, int channels, std::uint8_t* out) {
+    const auto& down = rows_[static_cast<std::size_t>(y)];
+    for (const auto& across : columns_) {
+        for (int c = 0; c < channels; ++c) {
+            const auto channel = static_cast<std::size_t>(channels == 1 ? 1 : c);  // brightness: the green wave
+            *out++ = Grained(128 + across[channel] + down[channel]);
+        }
     }
-}
-
-void PhotoField::GreyRow(int y, std::uint8_t* out) {
-    const int width = static_cast<int>(columns_.size());
-    for (int x = 0; x < width; ++x) *out++ = Sample(x, y, 1);
 }
 
 }  // namespace imvexa::bench

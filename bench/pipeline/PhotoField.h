@@ -14,13 +14,12 @@ public:
     // grain: the noise added to every sample lies in -grain..grain.
     PhotoField(int width, int height, int grain);
 
-    // Row y as red-green-blue samples, three bytes per pixel.
-    void ColorRow(int y, std::uint8_t* out);
-    // Row y as one brightness sample per pixel.
-    void GreyRow(int y, std::uint8_t* out);
+    // Row y: with 3 channels red-green-blue samples, with 1 the brightness.
+    void Row(int y, int channels, std::uint8_t* out);
 
 private:
-    std::uint8_t Sample(int column, int row, int channel);
+    // The value plus the next grain, clamped to a sample.
+    std::uint8_t Grained(int value);
 
     static constexpr int kChannels = 3;
     // Offsets of each channel by column and by row.

@@ -51,7 +51,10 @@ void PngStreamWriter::Row(const std::uint8_t* pixels) {
     std::uint8_t* filtered = row_.data() + 1;
     std::memcpy(filtered, pixels, size);
     if (distance_ > 0) {
-        for (std::size_t i = size; i-- > distance_;) filtered[i] = static_cast<std::uint8_t>(filtered[i] - filtered[i - distance_]);
+        // From the right, so that each left neighbour is still unfiltered.
+        for (std::size_t i = size; i-- > distance_;) {
+            filtered[i] = static_cast<std::uint8_t>(filtered[i] - filtered[i - distance_]);
+        }
     }
     zip_.next_in = row_.data();
     zip_.avail_in = static_cast<uInt>(row_.size());

@@ -58,23 +58,14 @@ std::vector<PaletteEntry> Ramp() {
     return colors;
 }
 
-void WritePngColor(const std::string& path, const Entry& entry) {
-    PngStreamWriter png(path, {entry.width, entry.height, 24, {}});
+// Truecolour, or the brightness as indices into the ramp.
+void WritePngPhoto(const std::string& path, const Entry& entry, int channels) {
+    const std::vector<PaletteEntry> palette = channels == 1 ? Ramp() : std::vector<PaletteEntry>{};
+    PngStreamWriter png(path, {entry.width, entry.height, 8 * channels, palette});
     PhotoField field(entry.width, entry.height, entry.grain);
     std::vector<std::uint8_t> row(png.RowBytes());
     for (int y = 0; y < entry.height; ++y) {
-        field.ColorRow(y, row.data());
-        png.Row(row.data());
-    }
-    png.Finish();
-}
-
-void WritePngPalette(const std::string& path, const Entry& entry) {
-    PngStreamWriter png(path, {entry.width, entry.height, 8, Ramp()});
-    PhotoField field(entry.width, entry.height, entry.grain);
-    std::vector<std::uint8_t> row(png.RowBytes());
-    for (int y = 0; y < entry.height; ++y) {
-        field.GreyRow(y, row.data());
+        field.Row(y, channels, row.data());
         png.Row(row.data());
     }
     png.Finish();
@@ -87,7 +78,7 @@ void WritePngBilevel(const std::string& path, const Entry& entry) {
     std::vector<std::uint8_t> grey(static_cast<std::size_t>(entry.width));
     std::vector<std::uint8_t> row(png.RowBytes());
     for (int y = 0; y < entry.height; ++y) {
-        field.GreyRow(y, grey.data());
+        field.Row(y, 1, grey.data());
         std::fill(row.begin(), row.end(), 0);
         for (std::size_t x = 0; x < grey.size(); ++x) {
             if (grey[x] >= 128) row[x / 8] = static_cast<std::uint8_t>(row[x / 8] | (0x80 >> (x % 8)));
@@ -101,7 +92,7 @@ void WriteJpeg(const std::string& path, const Entry& entry) {
     const std::size_t stride = static_cast<std::size_t>(entry.width) * 3;
     std::vector<std::uint8_t> rows(stride * static_cast<std::size_t>(entry.height));
     PhotoField field(entry.width, entry.height, entry.grain);
-    for (int y = 0; y < entry.height; ++y) field.ColorRow(y, rows.data() + stride * static_cast<std::size_t>(y));
+    for (int y = 0; y < entry.height; ++y) field.Row(y, 3, rows.data() + stride * static_cast<std::size_t>(y));
     test::CompressOptions options;
     options.progressive = entry.kind == Kind::JpegProgressive;
     const std::vector<std::uint8_t> file = test::CompressJPEG(rows.data(), entry.width, entry.height, options);
@@ -115,13 +106,7 @@ void FillPhoto(TBitmap& bitmap, const Entry& entry, TPixelFormat format) {
     if (format == TPixelFormat::Bit8) bitmap.SetColorTable(Ramp());
     bitmap.SetSize(entry.width, entry.height);
     PhotoField field(entry.width, entry.height, entry.grain);
-    for (int y = 0; y < entry.height; ++y) {
-        if (format == TPixelFormat::Bit8) {
-            field.GreyRow(y, bitmap.ScanLine(y));
-        } else {
-            field.ColorRow(y, bitmap.ScanLine(y));
-        }
-    }
+    for (int y = 0; y < entry.height; ++y) field.Row(y, bitmap.BitsPerPixel() / 8, bitmap.ScanLine(y));
 }
 
 void WriteBmp(const std::string& path, const Entry& entry) {
@@ -140,8 +125,8 @@ void WriteMag(const std::string& path, const Entry& entry) {
 
 void Write(const std::string& path, const Entry& entry) {
     switch (entry.kind) {
-        case Kind::PngColor: return WritePngColor(path, entry);
-        case Kind::PngPalette: return WritePngPalette(path, entry);
+        case Kind::PngColor: return WritePngPhoto(path, entry, 3);
+        case Kind::PngPalette: return WritePngPhoto(path, entry, 1);
         case Kind::PngBilevel: return WritePngBilevel(path, entry);
         case Kind::JpegBaseline:
         case Kind::JpegProgressive: return WriteJpeg(path, entry);

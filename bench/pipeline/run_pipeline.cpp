@@ -5,6 +5,7 @@
 // folder. Prints progress on standard error and the markdown table of
 // PipelineTable.h on standard output, a row per file as it is done.
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -111,7 +112,10 @@ int main(int argc, char** argv) {
         std::vector<std::string> names;
         for (const Program& program : options.programs) names.push_back(program.name);
         std::printf("%s", TableHeader(names).c_str());
+        const auto start = std::chrono::steady_clock::now();
         for (const fs::path& file : CorpusFiles(options.corpus)) Measure(options, file);
+        const std::chrono::duration<double, std::ratio<60>> took = std::chrono::steady_clock::now() - start;
+        std::fprintf(stderr, "pipeline_run: %.1f minutes\n", took.count());
     } catch (const std::exception& error) {
         std::fprintf(stderr, "pipeline_run: %s\n", error.what());
         return 1;
