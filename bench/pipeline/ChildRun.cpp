@@ -13,6 +13,10 @@ namespace imvexa::bench {
 
 namespace {
 
+double Seconds(const timeval& time) {
+    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
+}
+
 [[noreturn]] void ExecChild(const std::vector<std::string>& arguments) {
     std::vector<char*> argv;
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
@@ -39,6 +43,7 @@ RunMeasure RunChild(const std::vector<std::string>& arguments) {
     RunMeasure measure;
     measure.succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     measure.seconds = took.count();
+    measure.cpuSeconds = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
     measure.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;  // ru_maxrss counts KiB
     return measure;
 }

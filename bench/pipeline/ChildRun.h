@@ -1,6 +1,7 @@
 #pragma once
 // One run of a program as a child process, measured from outside: wall time
-// from fork to its end, and its peak resident memory as the kernel counts it.
+// from fork to its end, the processor time it used, and its peak resident
+// memory as the kernel counts it.
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@ namespace imvexa::bench {
 struct RunMeasure {
     bool succeeded = false;  // exited with status 0
     double seconds = 0;
+    double cpuSeconds = 0;  // user and system
     double peakMiB = 0;
 };
 

@@ -28,8 +28,9 @@ std::string TimeCell(const ProgramFigures& figures) {
     return Format("%.2f (%.2f–%.2f)", Median(figures.seconds), *low, *high);
 }
 
-std::string PeakCell(const ProgramFigures& figures) {
-    return figures.failed ? kFails : Format("%.0f", Median(figures.peaksMiB));
+// The median of the figures, or "fails".
+std::string MedianCell(const ProgramFigures& figures, const std::vector<double>& values, const char* format) {
+    return figures.failed ? kFails : Format(format, Median(values));
 }
 
 std::string RatioCell(const ProgramFigures& first, const ProgramFigures& second, bool time) {
@@ -50,6 +51,7 @@ std::string Line(const std::vector<std::string>& cells) {
 void ProgramFigures::Add(const RunMeasure& measure) {
     failed = failed || !measure.succeeded;
     seconds.push_back(measure.seconds);
+    cpuSeconds.push_back(measure.cpuSeconds);
     peaksMiB.push_back(measure.peakMiB);
 }
 
@@ -57,6 +59,7 @@ std::string TableHeader(const std::vector<std::string>& programs) {
     std::vector<std::string> cells{"file", "MiB"};
     for (const std::string& program : programs) {
         cells.push_back(program + ": s median (min–max)");
+        cells.push_back(program + ": CPU s");
         cells.push_back(program + ": peak MiB");
     }
     if (programs.size() == 2) {
@@ -73,7 +76,8 @@ std::string TableRow(const std::string& file, double fileMiB, const std::vector<
     std::vector<std::string> cells{file, Format("%.0f", fileMiB)};
     for (const ProgramFigures& program : figures) {
         cells.push_back(TimeCell(program));
-        cells.push_back(PeakCell(program));
+        cells.push_back(MedianCell(program, program.cpuSeconds, "%.2f"));
+        cells.push_back(MedianCell(program, program.peaksMiB, "%.0f"));
     }
     if (figures.size() == 2) {
         cells.push_back(RatioCell(figures[0], figures[1], true));

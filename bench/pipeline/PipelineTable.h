@@ -1,6 +1,7 @@
 #pragma once
 // The benchmark's markdown table: a row per file; for each program the median
-// wall time with its spread (min–max) and the median peak resident memory;
+// wall time with its spread (min–max), the median processor time (the steadier
+// figure on a busy machine) and the median peak resident memory;
 // with two programs, the ratios first / second and whether both drew the
 // same thumbnail. A program that failed any run shows "fails".
 #include <string>
@@ -13,6 +14,7 @@ namespace imvexa::bench {
 struct ProgramFigures {
     bool failed = false;
     std::vector<double> seconds;
+    std::vector<double> cpuSeconds;
     std::vector<double> peaksMiB;
 
     void Add(const RunMeasure& measure);

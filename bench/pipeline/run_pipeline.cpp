@@ -114,8 +114,8 @@ int main(int argc, char** argv) {
         std::printf("%s", TableHeader(names).c_str());
         const auto start = std::chrono::steady_clock::now();
         for (const fs::path& file : CorpusFiles(options.corpus)) Measure(options, file);
-        const std::chrono::duration<double, std::ratio<60>> took = std::chrono::steady_clock::now() - start;
-        std::fprintf(stderr, "pipeline_run: %.1f minutes\n", took.count());
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        std::fprintf(stderr, "pipeline_run: all runs took %.0f s\n", took.count());
     } catch (const std::exception& error) {
         std::fprintf(stderr, "pipeline_run: %s\n", error.what());
         return 1;
