@@ -12,9 +12,9 @@
 #   16000 RGB, 30000 × 30000 palette, 60000 × 10000 1-bit), 6000 × 4000
 #   baseline and progressive JPEGs, 4000 × 3000 PNG, BMP and 256-colour MAG,
 #   a 2000 × 1500 JPEG; all photograph-like (gradients under a fine grain).
-# - Runs each file N times (default 5) and reports the median time, its
-#   spread (min–max) and the median peak. A run that exits with a status
-#   other than 0 makes its program's cells "fails".
+# - Runs each file N times (default 5) and reports the median wall time, its
+#   spread (min–max), the median processor time and the median peak. A run
+#   that exits with a status other than 0 makes its program's cells "fails".
 # - With --baseline COMMIT, builds imvexa-thumb of that commit (a detached
 #   git worktree in build/baseline/source, RelWithDebInfo in
 #   build/baseline/native) and runs it in turns with this tree's, adding the
