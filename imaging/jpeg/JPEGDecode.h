@@ -46,9 +46,10 @@ JPEGOutput JPEGOutputOf(std::span<const std::uint8_t> bytes, const TJPEGSettings
 // blue-green-red order, or 8 bits with the library's colour map of up to 236
 // colours when the settings ask for 8 bits or grey output, or the file is
 // greyscale), then each row from the top. CMYK and YCCK files give 24 bits.
-// EJPEG on a fatal library error: the sink keeps the rows it has had.
-// Progressive files are buffered by the library, within the pixel-block
-// limit; files of more than 500 scans are refused.
+// EJPEG on a fatal library error (the sink keeps the rows it has had),
+// EOutOfMemory when memory runs out. Progressive files are buffered by the
+// library, within the pixel-block limit; files of more than 500 scans are
+// refused.
 void DecodeJPEG(std::span<const std::uint8_t> bytes, const TJPEGSettings& settings, TRowSink& sink,
                 const JPEGProgress& progress = {});
 
