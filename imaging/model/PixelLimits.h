@@ -18,7 +18,7 @@ inline constexpr std::int64_t kMaxPictureDimension = std::int64_t{1} << 24;
 // Largest picture whose rows stream from decoder to consumer: nothing holds
 // such a picture whole, so its size bounds the time of decoding rather than
 // memory. 2^32 pixels (4 gigapixels) take one core about 15 s to decode from a
-// nearly empty file, the hostile case, and two minutes from photographic data.
+// nearly empty file, the hostile case, and about 45 s from photographic data.
 inline constexpr std::int64_t kMaxStreamedPixels = std::int64_t{1} << 32;
 
 // Whether a picture of width × height pixels (height > 0) with rows of stride
