@@ -33,11 +33,10 @@ std::string MedianCell(const ProgramFigures& figures, const std::vector<double>&
     return figures.failed ? kFails : Format(format, Median(values));
 }
 
-std::string RatioCell(const ProgramFigures& first, const ProgramFigures& second, bool time) {
+std::string RatioCell(const ProgramFigures& first, const ProgramFigures& second,
+                      std::vector<double> ProgramFigures::*figure) {
     if (first.failed || second.failed) return "–";
-    const auto& a = time ? first.seconds : first.peaksMiB;
-    const auto& b = time ? second.seconds : second.peaksMiB;
-    return Format("%.2f×", Median(a) / Median(b));
+    return Format("%.2f×", Median(first.*figure) / Median(second.*figure));
 }
 
 std::string Line(const std::vector<std::string>& cells) {
@@ -80,8 +79,8 @@ std::string TableRow(const std::string& file, double fileMiB, const std::vector<
         cells.push_back(MedianCell(program, program.peaksMiB, "%.0f"));
     }
     if (figures.size() == 2) {
-        cells.push_back(RatioCell(figures[0], figures[1], true));
-        cells.push_back(RatioCell(figures[0], figures[1], false));
+        cells.push_back(RatioCell(figures[0], figures[1], &ProgramFigures::seconds));
+        cells.push_back(RatioCell(figures[0], figures[1], &ProgramFigures::peaksMiB));
         cells.push_back(same == SamePixels::Yes ? "yes" : same == SamePixels::No ? "no" : "–");
     }
     return Line(cells);
