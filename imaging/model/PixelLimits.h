@@ -15,6 +15,13 @@ inline constexpr std::int64_t kMaxPixelBytes = sizeof(void*) >= 8 ? std::int64_t
 // far inside 32 bits.
 inline constexpr std::int64_t kMaxPictureDimension = std::int64_t{1} << 24;
 
+// Largest picture, in pixels, whose rows a decoder streams to its caller
+// without keeping them: such a picture takes memory by its width only, so
+// this bounds the time a hostile or absurd file can take. 2^32 pixels (a
+// 65536 × 65536 picture) cost about half a minute natively at the PNG
+// decoder's pace for highly compressed data, several minutes for real ones.
+inline constexpr std::int64_t kMaxStreamedPixels = std::int64_t{1} << 32;
+
 // Whether a picture of width × height pixels (height > 0) with rows of stride
 // bytes stays inside both limits.
 inline bool WithinPixelLimits(std::int64_t width, std::int64_t height, std::int64_t stride) {
