@@ -142,10 +142,7 @@ private:
         const std::int64_t height = height_;
         bool fits = width >= 1 && height >= 1 && width <= kMaxPictureDimension && height <= kMaxPictureDimension &&
                     width * height <= kMaxStreamedPixels;
-        if (fits) {
-            const std::int64_t rowBuffer = ((width * format.bufferBits + 7) / 8 + 12 + 3) / 4 * 4;
-            fits = 3 * rowBuffer <= kMaxPixelBytes;
-        }
+        fits = fits && 3 * WorkingRowBytes(format, width) <= kMaxPixelBytes;
         if (fits && (interlaced_ != 0 || options_.keepsWholePicture))
             fits = WithinPixelLimits(width, height, (width * format.outputBits + 31) / 32 * 4);
         if (!fits) Fail("image size error");

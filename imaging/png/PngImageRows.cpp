@@ -13,14 +13,13 @@ namespace imvexa::png {
 namespace {
 
 // The filtered rows of one pass in turn, unfiltered and converted. Three
-// buffers of the widest row: current, previous (the prior row of the
-// filters) and converted. Each has 12 bytes to spare after the row, which
-// the conversions' whole-word reads rely on.
+// working rows: current, previous (the prior row of the filters) and
+// converted.
 class TRowDecoder {
 public:
     TRowDecoder(TPngImageData& data, const RowFormat& format, std::int64_t width)
         : data_(data), format_(format), distance_((format.rawBits + 7) / 8) {
-        const auto size = static_cast<std::size_t>(((width * format.bufferBits + 7) / 8 + 12 + 3) / 4 * 4);
+        const auto size = static_cast<std::size_t>(WorkingRowBytes(format, width));
         current_ = WorkBuffer<std::uint8_t>(size);
         previous_ = WorkBuffer<std::uint8_t>(size);
         if (format.convert != nullptr) converted_ = WorkBuffer<std::uint8_t>(size);
@@ -77,7 +76,8 @@ std::vector<std::uint8_t> DecodeAdam7(TRowDecoder& rows, const RowFormat& format
         const Adam7Pass& p = kAdam7[pass];
         const std::int64_t passWidth = PassWidth(pass, header.width);
         rows.StartPass(passWidth);
-        for (std::int64_t y = p.firstRow; passWidth > 0 && y < header.height; y += p.rowStep) {
+        for (std::int64_t y = 0; y < header.height; ++y) {
+            if (!RowInPass(pass, y, header.width, header.height)) continue;
             const std::uint8_t* pixels = rows.Next();
             if (picture.empty()) picture = WorkBuffer<std::uint8_t>(rowBytes * static_cast<std::size_t>(header.height));
             place(picture.data() + static_cast<std::size_t>(y) * rowBytes, pixels, passWidth, p.firstColumn,
@@ -88,6 +88,10 @@ std::vector<std::uint8_t> DecodeAdam7(TRowDecoder& rows, const RowFormat& format
 }
 
 }  // namespace
+
+std::int64_t WorkingRowBytes(const RowFormat& format, std::int64_t width) {
+    return ((width * format.bufferBits + 7) / 8 + 12 + 3) / 4 * 4;
+}
 
 void DecodeImageRows(TPngImageData& data, const RowFormat& format, bool interlaced, const PictureHeader& header,
                      TRowSink& sink) {

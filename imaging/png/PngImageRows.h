@@ -9,6 +9,11 @@
 
 namespace imvexa::png {
 
+// The bytes of each of the three working rows for a picture width pixels
+// wide: the widest row of the format, with 12 bytes to spare after it, which
+// the conversions' whole-word reads rely on.
+std::int64_t WorkingRowBytes(const RowFormat& format, std::int64_t width);
+
 // Decodes the image data of a picture of header.width × header.height
 // pixels and hands it to the sink, header first. The rows of a plain image
 // go out as they are decoded, so only two rows are kept; an interlaced
