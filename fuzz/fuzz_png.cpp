@@ -22,9 +22,10 @@ using namespace imvexa;
 
 namespace {
 
-// Pictures the reader accepts can take up to the 1 GiB pixel limit, which is
-// legal but far too slow for fuzzing: skip inputs whose IHDR asks for more
-// than 4 million pixels (the reader's own size checks are unit-tested).
+// The reader accepts pictures of up to kMaxStreamedPixels (and QXPNGLE up to
+// the 1 GiB bitmap limit), legal but far too slow for fuzzing: skip inputs
+// whose IHDR asks for more than 4 million pixels (the reader's own size
+// checks are unit-tested).
 bool TooLarge(const std::uint8_t* data, std::size_t size) {
     for (std::size_t i = 0; i + 12 <= size; ++i) {
         if (std::memcmp(data + i, "IHDR", 4) != 0) continue;

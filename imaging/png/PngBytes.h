@@ -14,12 +14,13 @@ class TPngBytes {
 public:
     explicit TPngBytes(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
-    // The next count bytes, which the position then moves past.
+    // The next count bytes, which the position then moves past (no bytes
+    // can be taken anywhere, even past the end).
     const std::uint8_t* Take(std::size_t count) {
-        if (position_ > bytes_.size() || bytes_.size() - position_ < count) throw EReadError("Stream read error");
-        const std::uint8_t* at = bytes_.data() + position_;
+        const std::size_t at = position_ < bytes_.size() ? static_cast<std::size_t>(position_) : bytes_.size();
+        if (count > bytes_.size() - at) throw EReadError("Stream read error");
         position_ += count;
-        return at;
+        return bytes_.data() + at;
     }
 
     std::uint8_t ReadByte() { return *Take(1); }
