@@ -12,11 +12,11 @@
 namespace imvexa::test::png {
 namespace {
 
-// A zlib stream of the first row, the unit row repeated, and the last row,
-// written fast: once the 32 KB window holds only units, the deflate blocks
-// of one unit (ended by a sync flush) decode the same wherever they are
-// repeated. Raw deflate between a zlib header and a check value of our own.
-Bytes RepeatedRows(const Bytes& first, const Bytes& unit, int repeats, const Bytes& last) {
+// A zlib stream of a row repeated count times, then the last row, written
+// fast: the deflate blocks of the row (ended by a sync flush) refer only to
+// bytes of the row, so they decode the same after any number of copies.
+// Raw deflate between a zlib header and our own check value.
+Bytes RepeatedRows(const Bytes& row, int count, const Bytes& last) {
     z_stream z{};
     if (deflateInit2(&z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) std::abort();
     auto deflateAll = [&z](const Bytes& in, int flush) {
@@ -34,20 +34,17 @@ Bytes RepeatedRows(const Bytes& first, const Bytes& unit, int repeats, const Byt
         return out;
     };
     Bytes out{0x78, 0x9C};
-    auto append = [&out](const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); };
-    append(deflateAll(first, Z_SYNC_FLUSH));
-    uLong adler = adler32(adler32(0, nullptr, 0), first.data(), static_cast<uInt>(first.size()));
-    const uLong unitAdler = adler32(adler32(0, nullptr, 0), unit.data(), static_cast<uInt>(unit.size()));
-    Bytes repeatable;
-    for (int i = 0; i < repeats; ++i) {
-        if (static_cast<std::size_t>(i) * unit.size() < 32768 + unit.size()) repeatable = deflateAll(unit, Z_SYNC_FLUSH);
-        append(repeatable);
-        adler = adler32_combine(adler, unitAdler, static_cast<z_off_t>(unit.size()));
+    const uLong rowAdler = adler32(adler32(0, nullptr, 0), row.data(), static_cast<uInt>(row.size()));
+    uLong adler = adler32(0, nullptr, 0);
+    const Bytes copy = deflateAll(row, Z_SYNC_FLUSH);
+    for (int i = 0; i < count; ++i) {
+        out.insert(out.end(), copy.begin(), copy.end());
+        adler = adler32_combine(adler, rowAdler, static_cast<z_off_t>(row.size()));
     }
-    append(deflateAll(last, Z_FINISH));
+    const Bytes end = deflateAll(last, Z_FINISH);
+    out.insert(out.end(), end.begin(), end.end());
     deflateEnd(&z);
-    adler = adler32(adler, last.data(), static_cast<uInt>(last.size()));
-    PutUInt32(out, static_cast<std::uint32_t>(adler));
+    PutUInt32(out, static_cast<std::uint32_t>(adler32(adler, last.data(), static_cast<uInt>(last.size()))));
     return out;
 }
 
@@ -78,13 +75,13 @@ private:
 };
 
 // Pictures beyond the bitmap limit (or with pixel bytes far beyond what a
-// thumbnail needs) decode into rows: every row but the first and the last is
-// filter Up over zeros, a copy of the row above.
+// thumbnail needs) decode into rows: every row but the last repeats a
+// pattern of a short period, which deflate compresses within the row.
 struct Large {
     const char* name;
     std::int32_t width, height;
     int depth, colorType, bits;
-    std::uint8_t (*first)(std::size_t);  // byte i of the first row
+    std::uint8_t (*pattern)(std::size_t);  // byte i of a row
 };
 
 class LargePicture : public ::testing::TestWithParam<Large> {};
@@ -92,27 +89,26 @@ class LargePicture : public ::testing::TestWithParam<Large> {};
 TEST_P(LargePicture, StreamsItsRows) {
     const Large& c = GetParam();
     const std::size_t rowBytes = (static_cast<std::size_t>(c.width) * SamplesPerPixel(c.colorType) * c.depth + 7) / 8;
-    Bytes first(rowBytes + 1, 0), unit(rowBytes + 1, 0), last(rowBytes + 1, 0xA5);
-    for (std::size_t i = 0; i < rowBytes; ++i) first[i + 1] = c.first(i);
-    unit[0] = 2;
+    Bytes row(rowBytes + 1, 0), last(rowBytes + 1, 0xA5);
+    for (std::size_t i = 0; i < rowBytes; ++i) row[i + 1] = c.pattern(i);
     last[0] = 0;
     const Bytes file = File({Header(c.width, c.height, c.depth, c.colorType), Chunk("PLTE", {1, 2, 3, 4, 5, 6, 7, 8, 9}),
-                             Chunk("IDAT", RepeatedRows(first, unit, c.height - 2, last)), Chunk("IEND", {})});
+                             Chunk("IDAT", RepeatedRows(row, c.height - 1, last)), Chunk("IEND", {})});
     const int middle = c.height / 2;
     TSpotRows sink({0, middle, c.height - 2, c.height - 1});
     EXPECT_EQ(DecodePNG(file, sink), file.size());
     ASSERT_EQ(sink.rows, c.height);
     EXPECT_EQ(sink.Header().width, c.width);
     EXPECT_EQ(sink.Header().bitsPerPixel, c.bits);
-    const Bytes firstPixels(first.begin() + 1, first.end());
+    const Bytes pixels(row.begin() + 1, row.end());
     if (c.bits == 24) {  // red, green, blue become blue, green, red
-        const Bytes& row = sink.kept[middle];
+        const Bytes& decoded = sink.kept[middle];
         for (std::size_t x : {std::size_t{0}, std::size_t{4321}, std::size_t{15999}})
-            EXPECT_EQ((Bytes{row[3 * x], row[3 * x + 1], row[3 * x + 2]}),
-                      (Bytes{firstPixels[3 * x + 2], firstPixels[3 * x + 1], firstPixels[3 * x]}));
+            EXPECT_EQ((Bytes{decoded[3 * x], decoded[3 * x + 1], decoded[3 * x + 2]}),
+                      (Bytes{pixels[3 * x + 2], pixels[3 * x + 1], pixels[3 * x]}));
     } else {
-        EXPECT_EQ(sink.kept[0], firstPixels);
-        EXPECT_EQ(sink.kept[middle], firstPixels);
+        EXPECT_EQ(sink.kept[0], pixels);
+        EXPECT_EQ(sink.kept[middle], pixels);
     }
     EXPECT_EQ(sink.kept[0], sink.kept[c.height - 2]);
     EXPECT_EQ(sink.kept[c.height - 1], Bytes(rowBytes, 0xA5));
