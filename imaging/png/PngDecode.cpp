@@ -149,8 +149,9 @@ private:
     }
 
     // The colour table: a grey ramp for greyscale of 8 bits or less (any
-    // PLTE is ignored), the PLTE for indexed pictures (which need one), and a
-    // truecolour picture keeps a PLTE read before its image data.
+    // PLTE is ignored), the PLTE for indexed pictures (which need one; the
+    // entries the pixels can reach), and a truecolour picture keeps a PLTE
+    // read before its image data.
     std::vector<PaletteEntry> Colors(int outputBits) const {
         if (greyscale_ && outputBits <= 8) {
             const int count = 1 << std::min(bitDepth_, 8);
@@ -163,7 +164,8 @@ private:
             return ramp;
         }
         if (indexed_ && plteCount_ < 1) Fail("Palette None");
-        return {palette_.begin(), palette_.begin() + plteCount_};
+        const int count = outputBits <= 8 ? std::min(plteCount_, 1 << outputBits) : plteCount_;
+        return {palette_.begin(), palette_.begin() + count};
     }
 
     TPngBytes bytes_;

@@ -163,6 +163,19 @@ TEST(PngDecode, SizeLimits) {
     static_assert(kMaxStreamedPixels == std::int64_t{1} << 32);
 }
 
+TEST(PngDecode, APaletteLongerThanTheDepthKeepsTheEntriesThePixelsReach) {
+    const Image image{3, 1, 3, 1, {{0, 1, 1}}};
+    const Bytes file = PngBuilder(image).Palette({0x102030, 0x405060, 0x708090, 0xA0B0C0}).Build();
+    TSpotRows sink;
+    DecodePNG(file, sink);
+    ASSERT_EQ(sink.Header().colors.size(), 2u);
+    EXPECT_EQ(sink.Header().colors[1].green, 0x50);
+    QXPNGLE png;
+    Load(png, file);
+    ExpectPicture(png, image, {0x102030, 0x405060});
+    EXPECT_EQ(png.InternalBitmap()->ColorTable().size(), 2u);
+}
+
 // The rows of a file are QXPNGLE's bitmap: header, colour table and every
 // row, for every kind of picture and the Pillow set.
 void ExpectRowsOfTheBitmap(const Bytes& file) {
