@@ -1,11 +1,19 @@
-// Hostile PNG files: loading must fail cleanly with one of the library's
-// exceptions, or give a picture whose every row can be read after it has
-// been copied into a TBitmap.
+// Hostile PNG files through DecodePNG: decoding must fail cleanly with one
+// of the library's exceptions or hand over a well-formed picture (Begin
+// once, before any row; every row byte readable). QXPNGLE, which decodes
+// through the same function into its bitmap, must come to the same end:
+// the same error, or a bitmap holding the same rows. Saving that bitmap and
+// reading it back gives the same rows again.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "Bitmap.h"
+#include "PngDecode.h"
 #include "QXPNGL.h"
 #include "RuntimeErrors.h"
 #include "Stream.h"
@@ -14,9 +22,10 @@ using namespace imvexa;
 
 namespace {
 
-// Pictures the reader accepts can take up to the 1 GiB pixel limit, which is
-// legal but far too slow for fuzzing: skip inputs whose IHDR asks for more
-// than 4 million pixels (the reader's own size checks are unit-tested).
+// The reader accepts pictures of up to kMaxStreamedPixels (and QXPNGLE up to
+// the 1 GiB bitmap limit), legal but far too slow for fuzzing: skip inputs
+// whose IHDR asks for more than 4 million pixels (the reader's own size
+// checks are unit-tested).
 bool TooLarge(const std::uint8_t* data, std::size_t size) {
     for (std::size_t i = 0; i + 12 <= size; ++i) {
         if (std::memcmp(data + i, "IHDR", 4) != 0) continue;
@@ -29,23 +38,62 @@ bool TooLarge(const std::uint8_t* data, std::size_t size) {
     return false;
 }
 
+// Keeps every row, checking the order of the calls.
+class TKeptRows : public TRowSink {
+public:
+    void Begin(const PictureHeader& header) override {
+        if (header_ || header.width <= 0 || header.height <= 0) __builtin_trap();
+        if (header.bitsPerPixel <= 8 && header.colors.size() > (std::size_t{1} << header.bitsPerPixel))
+            __builtin_trap();
+        header_ = header;
+        rowBytes_ = (static_cast<std::size_t>(header.width) * static_cast<std::size_t>(header.bitsPerPixel) + 7) / 8;
+    }
+    void Row(const std::uint8_t* pixels) override {
+        if (!header_ || rows.size() >= static_cast<std::size_t>(header_->height)) __builtin_trap();
+        rows.emplace_back(pixels, pixels + rowBytes_);
+    }
+
+    std::optional<PictureHeader> header_;
+    std::vector<std::vector<std::uint8_t>> rows;
+
+private:
+    std::size_t rowBytes_ = 0;
+};
+
+// The outcome of a decode: empty on success, else the error's message.
+template <class Decode>
+std::string Outcome(Decode&& decode) {
+    try {
+        decode();
+    } catch (const Exception& e) {
+        return std::string("error: ") + e.what();
+    }
+    return {};
+}
+
+void ExpectRows(const TBitmap& bitmap, const std::vector<std::vector<std::uint8_t>>& rows) {
+    if (rows.size() != static_cast<std::size_t>(bitmap.Height())) __builtin_trap();
+    for (int y = 0; y < bitmap.Height(); ++y)
+        if (std::memcmp(bitmap.ScanLine(y), rows[y].data(), rows[y].size()) != 0) __builtin_trap();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (TooLarge(data, size)) return 0;
+    TKeptRows sink;
+    const std::string decoded = Outcome([&] { DecodePNG(std::span(data, size), sink); });
     QXPNGLE png;
-    try {
+    const std::string loaded = Outcome([&] {
         TBorrowedMemoryStream stream(data, size);
         png.LoadFromStream(stream);
-    } catch (const Exception&) {
-        return 0;
-    }
-    if (png.Empty()) return 0;
+    });
+    if (decoded != loaded || png.Empty() != !sink.header_) __builtin_trap();
+    if (!decoded.empty() || png.Empty()) return 0;
     TBitmap bitmap;
     png.AssignTo(bitmap);
-    if (bitmap.Width() != png.Width() || bitmap.Height() != png.Height()) __builtin_trap();
+    ExpectRows(bitmap, sink.rows);
 
-    // Saving and reading back gives the same rows.
     TMemoryStream saved;
     png.SaveToStream(saved);
     saved.Seek(0, SeekOrigin::Begin);
@@ -53,11 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     reloaded.LoadFromStream(saved);
     TBitmap copy;
     reloaded.AssignTo(copy);
-    if (copy.Width() != bitmap.Width() || copy.Height() != bitmap.Height() ||
-        copy.PixelFormat() != bitmap.PixelFormat())
-        __builtin_trap();
-    const auto rowBytes = static_cast<std::size_t>(bitmap.Stride());
-    for (int y = 0; y < bitmap.Height(); ++y)
-        if (std::memcmp(bitmap.ScanLine(y), copy.ScanLine(y), rowBytes) != 0) __builtin_trap();
+    if (copy.PixelFormat() != bitmap.PixelFormat()) __builtin_trap();
+    ExpectRows(copy, sink.rows);
     return 0;
 }

@@ -12,16 +12,9 @@
 
 #include "Bitmap.h"
 #include "Graphic.h"
-#include "RuntimeErrors.h"
+#include "PngErrors.h"
 
 namespace imvexa {
-
-// Every format violation the reader notices, and the writer's failures. The
-// messages are fixed texts ("Not PNG Image", "not supprt Filter", ...).
-class EQXPNGLE : public Exception {
-public:
-    using Exception::Exception;
-};
 
 class QXPNGLE : public TGraphic {
 public:
@@ -52,8 +45,9 @@ public:
     void SetPalette(PaletteHandle palette) override;
 
     // Reads one PNG image from the stream's position into the internal
-    // bitmap (created at the first IDAT chunk). Raises EQXPNGLE, the
-    // stream's EReadError when it ends early, or EOutOfMemory.
+    // bitmap (created when the first row is decoded; DecodePNG does the
+    // work) and leaves the stream after the image's IEND chunk. Raises
+    // EQXPNGLE, EReadError when the data ends early, or EOutOfMemory.
     void LoadFromStream(TStream& stream) override;
     // Writes the internal bitmap as a PNG file (one without pixels has no
     // image data and loads as an empty graphic); nothing without one.

@@ -8,8 +8,9 @@
 namespace imvexa::png {
 
 // Reads one PNG image from the stream's position. The bitmap slot is filled
-// (created when null, re-sized and re-formatted otherwise) at the first IDAT
-// chunk; a file whose IEND comes before any IDAT leaves it untouched.
+// (created when null, re-sized and re-formatted otherwise) when the first
+// row is decoded; a file that fails before it, or whose IEND comes before
+// any IDAT, leaves it untouched.
 void ReadPng(TStream& stream, std::unique_ptr<TBitmap>& bitmap);
 
 // Writes the bitmap as a PNG file: indexed for 1, 4 and 8 bits per pixel,

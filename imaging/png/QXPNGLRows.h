@@ -1,6 +1,6 @@
 #pragma once
 // PNG rows: undoing the five row filters, the Adam7 passes and the placement
-// of a pass row's pixels into a bitmap row.
+// of a pass row's pixels into a picture row.
 #include <cstddef>
 #include <cstdint>
 
@@ -33,7 +33,7 @@ std::int64_t PassWidth(int pass, std::int64_t width);
 
 // Puts the count pixels of a converted pass row (packed at the output bits
 // per pixel, leftmost first) into columns first, first + step, ... of a
-// bitmap row of the same format. Pixels of 1 and 4 bits replace only their
+// picture row of the same format. Pixels of 1 and 4 bits replace only their
 // own bits.
 using PlacePixels = void (*)(std::uint8_t* target, const std::uint8_t* pixels, std::int64_t count,
                              std::int64_t first, std::int64_t step);

@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "QXPNGL.h"
+#include "PngFormat.h"
 #include "QXPNGLCodec.h"
 
 namespace imvexa::png {
 
 namespace {
 
-constexpr std::uint8_t kSignature[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
 constexpr std::size_t kOutputSize = 32768;
 
 void PutUInt32(std::uint8_t* to, std::uint32_t value) {

@@ -1,0 +1,111 @@
+#include "PngImageRows.h"
+
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "PngErrors.h"
+#include "QXPNGLRows.h"
+#include "WorkBuffer.h"
+
+namespace imvexa::png {
+
+namespace {
+
+// The filtered rows of one pass in turn, unfiltered and converted. Three
+// working rows: current, previous (the prior row of the filters) and
+// converted.
+class TRowDecoder {
+public:
+    TRowDecoder(TPngImageData& data, const RowFormat& format, std::int64_t width)
+        : data_(data), format_(format), distance_((format.rawBits + 7) / 8) {
+        const auto size = static_cast<std::size_t>(WorkingRowBytes(format, width));
+        current_ = WorkBuffer<std::uint8_t>(size);
+        previous_ = WorkBuffer<std::uint8_t>(size);
+        if (format.convert != nullptr) converted_ = WorkBuffer<std::uint8_t>(size);
+    }
+
+    // The first row of a pass filters against a row of zeros.
+    void StartPass(std::int64_t passWidth) {
+        passWidth_ = passWidth;
+        rowBytes_ = static_cast<std::size_t>((passWidth * format_.rawBits + 7) / 8 + 1);
+        std::memset(previous_.data(), 0, rowBytes_);
+    }
+
+    // The next row's pixels at the output depth, valid until the next call.
+    const std::uint8_t* Next() {
+        data_.Read(current_.data(), rowBytes_);
+        if (!UnfilterRow(current_.data(), previous_.data(), rowBytes_ - 1, distance_))
+            throw EQXPNGLE("not support Filter");
+        const std::uint8_t* pixels = current_.data() + 1;
+        if (format_.convert != nullptr) {
+            format_.convert(pixels, converted_.data(), passWidth_);
+            pixels = converted_.data();
+        }
+        std::swap(current_, previous_);  // pixels stays valid: the buffer is only moved
+        return pixels;
+    }
+
+private:
+    TPngImageData& data_;
+    RowFormat format_;
+    int distance_;
+    std::int64_t passWidth_ = 0;
+    std::size_t rowBytes_ = 0;
+    std::vector<std::uint8_t> current_;
+    std::vector<std::uint8_t> previous_;
+    std::vector<std::uint8_t> converted_;
+};
+
+void DecodePlain(TRowDecoder& rows, const PictureHeader& header, TRowSink& sink) {
+    rows.StartPass(header.width);
+    for (std::int32_t y = 0; y < header.height; ++y) {
+        const std::uint8_t* pixels = rows.Next();
+        if (y == 0) sink.Begin(header);
+        sink.Row(pixels);
+    }
+}
+
+// The seven passes placed into the whole picture, packed rows at the output
+// depth. Pixels no pass reaches stay 0 (a complete file reaches them all).
+std::vector<std::uint8_t> DecodeAdam7(TRowDecoder& rows, const RowFormat& format, const PictureHeader& header,
+                                      std::size_t rowBytes) {
+    std::vector<std::uint8_t> picture;
+    const PlacePixels place = PlacementFor(format.outputBits);
+    for (int pass = 0; pass < 7; ++pass) {
+        const Adam7Pass& p = kAdam7[pass];
+        const std::int64_t passWidth = PassWidth(pass, header.width);
+        rows.StartPass(passWidth);
+        for (std::int64_t y = 0; y < header.height; ++y) {
+            if (!RowInPass(pass, y, header.width, header.height)) continue;
+            const std::uint8_t* pixels = rows.Next();
+            if (picture.empty()) picture = WorkBuffer<std::uint8_t>(rowBytes * static_cast<std::size_t>(header.height));
+            place(picture.data() + static_cast<std::size_t>(y) * rowBytes, pixels, passWidth, p.firstColumn,
+                  p.columnStep);
+        }
+    }
+    return picture;
+}
+
+}  // namespace
+
+std::int64_t WorkingRowBytes(const RowFormat& format, std::int64_t width) {
+    return ((width * format.bufferBits + 7) / 8 + 12 + 3) / 4 * 4;
+}
+
+void DecodeImageRows(TPngImageData& data, const RowFormat& format, bool interlaced, const PictureHeader& header,
+                     TRowSink& sink) {
+    TRowDecoder rows(data, format, header.width);
+    if (!interlaced) {
+        DecodePlain(rows, header, sink);
+        data.Finish();
+        return;
+    }
+    const auto rowBytes = static_cast<std::size_t>((std::int64_t{header.width} * format.outputBits + 7) / 8);
+    const std::vector<std::uint8_t> picture = DecodeAdam7(rows, format, header, rowBytes);
+    data.Finish();
+    sink.Begin(header);
+    for (std::int32_t y = 0; y < header.height; ++y) sink.Row(picture.data() + static_cast<std::size_t>(y) * rowBytes);
+}
+
+}  // namespace imvexa::png

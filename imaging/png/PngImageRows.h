@@ -1,0 +1,26 @@
+#pragma once
+// From the image data to the picture's rows: each filtered row inflated,
+// unfiltered against the row before it and converted to the output format.
+#include <cstdint>
+
+#include "PictureRows.h"
+#include "PngImageData.h"
+#include "QXPNGLConvert.h"
+
+namespace imvexa::png {
+
+// The bytes of each of the three working rows for a picture width pixels
+// wide: the widest row of the format, with 12 bytes to spare after it, which
+// the conversions' whole-word reads rely on.
+std::int64_t WorkingRowBytes(const RowFormat& format, std::int64_t width);
+
+// Decodes the image data of a picture of header.width × header.height
+// pixels and hands it to the sink, header first. The rows of a plain image
+// go out as they are decoded, so only two rows are kept; an interlaced
+// image is put together whole at the output depth, then sent. The sink's
+// Begin comes with the first finished row: a file that fails before it
+// leaves the sink untouched.
+void DecodeImageRows(TPngImageData& data, const RowFormat& format, bool interlaced, const PictureHeader& header,
+                     TRowSink& sink);
+
+}  // namespace imvexa::png
