@@ -6,12 +6,15 @@
 #include <optional>
 
 #include "Bitmap.h"
+#include "BitmapRows.h"
+#include "BuiltInDecoders.h"
 #include "Common.h"
+#include "MappedFile.h"
 #include "Owners.h"
 #include "PictureDecoders.h"
-#include "Reduce.h"
 #include "SlashList.h"
 #include "TextPage.h"
+#include "ThumbnailComposer.h"
 #include "ThumbnailFormat.h"
 #include "ThumbnailLayout.h"
 
@@ -47,6 +50,12 @@ bool IsTextExtension(const std::string& extension) {
     return std::find(keys.begin(), keys.end(), extension) != keys.end();
 }
 
+// The thumbnail before a picture is drawn on it: white, 24 bits.
+void WhiteThumbnail(TBitmap& thumbnail, int edge) {
+    thumbnail.SetPixelFormat(TPixelFormat::Bit24);
+    thumbnail.SetSize(edge, edge);
+}
+
 void DrawUnscaled(TBitmap& thumbnail, TBitmap& source, const Rect& target) {
     TakePictureFormat(thumbnail, source);
     if (source.Empty()) return;
@@ -71,15 +80,6 @@ void DrawStretched(TBitmap& thumbnail, TBitmap& source, const Rect& target) {
                0, 0, source.Width(), source.Height(), SRCCOPY);
 }
 
-// Quality mode: the picture box-averaged to the target's size, drawn one to one.
-void DrawReduced(TBitmap& thumbnail, TBitmap& source, const Rect& target) {
-    TZdDIB picture, reduced;
-    picture.Assign(&source);
-    ReduceImage(picture, reduced, target.right - target.left, target.bottom - target.top);
-    thumbnail.SetPixelFormat(TPixelFormat::Bit24);
-    reduced.Draw(thumbnail.Canvas(), target);
-}
-
 // The per-user reduction mode, read afresh. A value of the wrong type cannot
 // be read and leaves the default, quality, rather than failing every
 // thumbnail of a large picture.
@@ -91,6 +91,56 @@ bool QualityModeNow() {
     }
 }
 
+// A built-in decoder's rows: composed into the thumbnail as they arrive,
+// except in speed mode, where a picture larger than the thumbnail is
+// collected for the platform's stretch.
+class TBuiltInPictureRows : public TRowSink {
+public:
+    TBuiltInPictureRows(TBitmap& thumbnail, int edge)
+        : thumbnail_(thumbnail), edge_(edge), composer_(thumbnail, edge), sourceRows_(source_) {}
+
+    void Begin(const PictureHeader& header) override {
+        layout_ = LayOutThumbnail(header.width, header.height, edge_);
+        stretched_ = layout_.scaled && !QualityModeNow();
+        Receiver().Begin(header);
+    }
+    void Row(const std::uint8_t* pixels) override { Receiver().Row(pixels); }
+
+    // After the last row.
+    void Finish() {
+        if (!stretched_) return;
+        WhiteThumbnail(thumbnail_, edge_);
+        DrawStretched(thumbnail_, source_, layout_.target);
+    }
+
+private:
+    TRowSink& Receiver() { return stretched_ ? static_cast<TRowSink&>(sourceRows_) : composer_; }
+
+    TBitmap& thumbnail_;
+    int edge_;
+    TThumbnailComposer composer_;
+    TBitmap source_;
+    TBitmapRows sourceRows_;
+    ThumbnailLayout layout_;
+    bool stretched_ = false;
+};
+
+// A picture decoded by the platform or a plug-in: drawn unscaled in its own
+// format, composed in quality mode, stretched in speed mode.
+void DrawOtherPicture(TBitmap& thumbnail, TBitmap& source, int edge) {
+    const ThumbnailLayout layout = LayOutThumbnail(source.Width(), source.Height(), edge);
+    if (layout.scaled && QualityModeNow()) {
+        TThumbnailComposer composer(thumbnail, edge);
+        SendBitmapRows(source, composer);
+        return;
+    }
+    WhiteThumbnail(thumbnail, edge);
+    if (layout.scaled)
+        DrawStretched(thumbnail, source, layout.target);
+    else
+        DrawUnscaled(thumbnail, source, layout.target);
+}
+
 }  // namespace
 
 HBITMAP ExtractThumbnail(const std::wstring& path, const std::string& extension) {
@@ -99,23 +149,21 @@ HBITMAP ExtractThumbnail(const std::wstring& path, const std::string& extension)
     const int edge = EdgeSizeForShellVersion(LibraryVersion("Shell32.dll"));
 
     TBitmap thumbnail;
-    thumbnail.SetPixelFormat(TPixelFormat::Bit24);
-    thumbnail.SetSize(edge, edge);  // new pixels are white
     if (IsTextExtension(extension)) {
+        WhiteThumbnail(thumbnail, edge);
         DrawTextPage(thumbnail, path, *fileSize);
         return thumbnail.ReleaseHandle();
     }
 
-    TBitmap source;
-    DecodePicture(path, extension, source);
-
-    const ThumbnailLayout layout = LayOutThumbnail(source.Width(), source.Height(), edge);
-    if (!layout.scaled)
-        DrawUnscaled(thumbnail, source, layout.target);
-    else if (QualityModeNow())
-        DrawReduced(thumbnail, source, layout.target);
-    else
-        DrawStretched(thumbnail, source, layout.target);
+    const TMappedFile file(path);
+    TBuiltInPictureRows rows(thumbnail, edge);
+    if (DecodeBuiltInRows(file.Bytes(), extension, rows)) {
+        rows.Finish();
+    } else {
+        TBitmap source;
+        DecodeOtherPicture(file.Bytes(), extension, source);
+        DrawOtherPicture(thumbnail, source, edge);
+    }
     GdiFlush();
     return thumbnail.ReleaseHandle();
 }

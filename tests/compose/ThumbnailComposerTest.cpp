@@ -87,7 +87,6 @@ TEST(ThumbnailComposer, MatchesTheWholePictureOnRandomPicturesSizesAndOrders) {
         const TRowOrder order = random() % 2 ? TRowOrder::TopDown : TRowOrder::BottomUp;
         TBitmap picture, streamed, whole;
         RandomBitmap(picture, random, width, height, format, colors);
-        if (random() % 4 == 0) picture.SetColorTable({});  // the format's default table
         const std::string what = std::to_string(width) + "x" + std::to_string(height) + "@" + std::to_string(bits) +
                                  "/" + std::to_string(colors) + " edge " + std::to_string(edge) +
                                  (order == TRowOrder::TopDown ? " top-down" : " bottom-up");
