@@ -13,6 +13,7 @@
 #include "Owners.h"
 #include "PictureDecoders.h"
 #include "SlashList.h"
+#include "StretchedThumbnail.h"
 #include "TextPage.h"
 #include "ThumbnailComposer.h"
 #include "ThumbnailFormat.h"
@@ -63,23 +64,6 @@ void DrawUnscaled(TBitmap& thumbnail, TBitmap& source, const Rect& target) {
            SRCCOPY);
 }
 
-// Speed mode: the platform's stretch of the whole source into the target.
-void DrawStretched(TBitmap& thumbnail, TBitmap& source, const Rect& target) {
-    TakePictureFormat(thumbnail, source);
-    HDC dc = thumbnail.Canvas();
-    const int depth = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
-    if (depth <= 8 && depth < source.BitsPerPixel()) {
-        SetStretchBltMode(dc, HALFTONE);
-        POINT origin;
-        GetBrushOrgEx(dc, &origin);
-        SetBrushOrgEx(dc, origin.x, origin.y, nullptr);
-    } else if (source.PixelFormat() != TPixelFormat::Bit1) {
-        SetStretchBltMode(dc, COLORONCOLOR);
-    }
-    StretchBlt(dc, target.left, target.top, target.right - target.left, target.bottom - target.top, source.Canvas(),
-               0, 0, source.Width(), source.Height(), SRCCOPY);
-}
-
 // The per-user reduction mode, read afresh. A value of the wrong type cannot
 // be read and leaves the default, quality, rather than failing every
 // thumbnail of a large picture.
@@ -92,12 +76,12 @@ bool QualityModeNow() {
 }
 
 // A built-in decoder's rows: composed into the thumbnail as they arrive,
-// except in speed mode, where a picture larger than the thumbnail is
-// collected for the platform's stretch.
+// except in speed mode, where a picture larger than the thumbnail is kept in
+// plain memory for the platform's stretch.
 class TBuiltInPictureRows : public TRowSink {
 public:
     TBuiltInPictureRows(TBitmap& thumbnail, int edge)
-        : thumbnail_(thumbnail), edge_(edge), composer_(thumbnail, edge), sourceRows_(source_) {}
+        : thumbnail_(thumbnail), edge_(edge), composer_(thumbnail, edge) {}
 
     void Begin(const PictureHeader& header) override {
         layout_ = LayOutThumbnail(header.width, header.height, edge_);
@@ -110,17 +94,16 @@ public:
     void Finish() {
         if (!stretched_) return;
         WhiteThumbnail(thumbnail_, edge_);
-        DrawStretched(thumbnail_, source_, layout_.target);
+        stretchedRows_.DrawStretched(thumbnail_, layout_.target);
     }
 
 private:
-    TRowSink& Receiver() { return stretched_ ? static_cast<TRowSink&>(sourceRows_) : composer_; }
+    TRowSink& Receiver() { return stretched_ ? static_cast<TRowSink&>(stretchedRows_) : composer_; }
 
     TBitmap& thumbnail_;
     int edge_;
     TThumbnailComposer composer_;
-    TBitmap source_;
-    TBitmapRows sourceRows_;
+    TStretchedRows stretchedRows_;
     ThumbnailLayout layout_;
     bool stretched_ = false;
 };
