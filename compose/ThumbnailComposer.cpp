@@ -8,18 +8,6 @@
 
 namespace imvexa {
 
-namespace {
-
-// The thumbnail made in one step: emptied first, so that no old pixels are
-// converted, then given its format and its white pixels.
-void CreateThumbnail(TBitmap& thumbnail, int edge, PixelFormatWithColors format) {
-    thumbnail.SetSize(0, 0);
-    thumbnail.SetPixelFormat(format.format, std::move(format.colors));
-    thumbnail.SetSize(edge, edge);
-}
-
-}  // namespace
-
 void TThumbnailComposer::Begin(const PictureHeader& header) {
     width_ = header.width;
     height_ = header.height;

@@ -12,11 +12,10 @@ namespace imvexa {
 
 namespace {
 
-// Gives the thumbnail the picture's format and its canvas the stretch mode
-// for a picture of that many bits per pixel.
-HDC PrepareStretch(TBitmap& thumbnail, TPixelFormat format, const std::vector<PaletteEntry>& colors) {
-    PixelFormatWithColors chosen = ThumbnailPixelFormat(format, colors);
-    thumbnail.SetPixelFormat(chosen.format, std::move(chosen.colors));
+// Creates the thumbnail in the picture's format and gives its canvas the
+// stretch mode for a picture of that format.
+HDC PrepareStretch(TBitmap& thumbnail, int edge, TPixelFormat format, const std::vector<PaletteEntry>& colors) {
+    CreateThumbnail(thumbnail, edge, ThumbnailPixelFormat(format, colors));
     HDC dc = thumbnail.Canvas();
     const int depth = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
     if (depth <= 8 && depth < BitsPerPixel(format)) {
@@ -32,8 +31,8 @@ HDC PrepareStretch(TBitmap& thumbnail, TPixelFormat format, const std::vector<Pa
 
 }  // namespace
 
-void DrawStretched(TBitmap& thumbnail, TBitmap& source, const Rect& target) {
-    HDC dc = PrepareStretch(thumbnail, source.PixelFormat(), source.ColorTable());
+void DrawStretched(TBitmap& thumbnail, int edge, TBitmap& source, const Rect& target) {
+    HDC dc = PrepareStretch(thumbnail, edge, source.PixelFormat(), source.ColorTable());
     StretchBlt(dc, target.left, target.top, target.right - target.left, target.bottom - target.top, source.Canvas(),
                0, 0, source.Width(), source.Height(), SRCCOPY);
 }
@@ -70,8 +69,8 @@ void TStretchedRows::Row(const std::uint8_t* pixels) {
     bits_.resize(bits_.size() + stride_ - rowBytes_);
 }
 
-void TStretchedRows::DrawStretched(TBitmap& thumbnail, const Rect& target) const {
-    HDC dc = PrepareStretch(thumbnail, PixelFormatForBits(picture_.bitsPerPixel), picture_.colors);
+void TStretchedRows::DrawStretched(TBitmap& thumbnail, int edge, const Rect& target) const {
+    HDC dc = PrepareStretch(thumbnail, edge, PixelFormatForBits(picture_.bitsPerPixel), picture_.colors);
     StretchDIBits(dc, target.left, target.top, target.right - target.left, target.bottom - target.top, 0, 0,
                   picture_.width, picture_.height, bits_.data(), reinterpret_cast<const BITMAPINFO*>(&info_),
                   DIB_RGB_COLORS, SRCCOPY);

@@ -11,8 +11,8 @@
 
 namespace imvexa {
 
-// Stretches the whole source into target.
-void DrawStretched(TBitmap& thumbnail, TBitmap& source, const Rect& target);
+// Makes thumbnail the edge × edge thumbnail with the whole source stretched into target.
+void DrawStretched(TBitmap& thumbnail, int edge, TBitmap& source, const Rect& target);
 
 // A decoder's rows kept as a plain-memory DIB, then stretched from there:
 // the thumbnail stays the only DIB section.
@@ -22,7 +22,7 @@ public:
     void Begin(const PictureHeader& header) override;
     void Row(const std::uint8_t* pixels) override;
 
-    void DrawStretched(TBitmap& thumbnail, const Rect& target) const;
+    void DrawStretched(TBitmap& thumbnail, int edge, const Rect& target) const;
 
 private:
     struct Info {

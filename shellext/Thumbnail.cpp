@@ -51,14 +51,8 @@ bool IsTextExtension(const std::string& extension) {
     return std::find(keys.begin(), keys.end(), extension) != keys.end();
 }
 
-// The thumbnail before a picture is drawn on it: white, 24 bits.
-void WhiteThumbnail(TBitmap& thumbnail, int edge) {
-    thumbnail.SetPixelFormat(TPixelFormat::Bit24);
-    thumbnail.SetSize(edge, edge);
-}
-
-void DrawUnscaled(TBitmap& thumbnail, TBitmap& source, const Rect& target) {
-    TakePictureFormat(thumbnail, source);
+void DrawUnscaled(TBitmap& thumbnail, int edge, TBitmap& source, const Rect& target) {
+    CreateThumbnail(thumbnail, edge, ThumbnailPixelFormat(source.PixelFormat(), source.ColorTable()));
     if (source.Empty()) return;
     BitBlt(thumbnail.Canvas(), target.left, target.top, source.Width(), source.Height(), source.Canvas(), 0, 0,
            SRCCOPY);
@@ -93,8 +87,7 @@ public:
     // After the last row.
     void Finish() {
         if (!stretched_) return;
-        WhiteThumbnail(thumbnail_, edge_);
-        stretchedRows_.DrawStretched(thumbnail_, layout_.target);
+        stretchedRows_.DrawStretched(thumbnail_, edge_, layout_.target);
     }
 
 private:
@@ -117,11 +110,10 @@ void DrawOtherPicture(TBitmap& thumbnail, TBitmap& source, int edge) {
         SendBitmapRows(source, composer);
         return;
     }
-    WhiteThumbnail(thumbnail, edge);
     if (layout.scaled)
-        DrawStretched(thumbnail, source, layout.target);
+        DrawStretched(thumbnail, edge, source, layout.target);
     else
-        DrawUnscaled(thumbnail, source, layout.target);
+        DrawUnscaled(thumbnail, edge, source, layout.target);
 }
 
 }  // namespace
@@ -133,7 +125,7 @@ HBITMAP ExtractThumbnail(const std::wstring& path, const std::string& extension)
 
     TBitmap thumbnail;
     if (IsTextExtension(extension)) {
-        WhiteThumbnail(thumbnail, edge);
+        CreateThumbnail(thumbnail, edge, {});  // white, 24 bits
         DrawTextPage(thumbnail, path, *fileSize);
         return thumbnail.ReleaseHandle();
     }
