@@ -1,22 +1,20 @@
 #include "JPEG.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
-#include <cstdio>
+#include <string>
 
 #include "AllocationFailure.h"
+#include "BitmapRows.h"
 #include "JPEGDecode.h"
+#include "PixelLimits.h"
 
 namespace imvexa {
 
 namespace {
 
-std::atomic<TJPEGPixelFormat> defaultPixelFormat{TJPEGPixelFormat::Bit24};
-
-// The message texts are Japanese in the system's code page: these are their
-// Shift_JIS bytes ("JPEG エラー #%d", "JPEG イメージのサイズは変更できません").
-constexpr const char* kLibraryErrorFormat = "JPEG \x83\x47\x83\x89\x81\x5B #%d";
+// The message text is Japanese in the system's code page: these are the
+// Shift_JIS bytes of "JPEG イメージのサイズは変更できません".
 constexpr const char* kCannotResize =
     "JPEG \x83\x43\x83\x81\x81\x5B\x83\x57\x82\xCC\x83\x54\x83\x43\x83\x59\x82\xCD\x95\xCF\x8D\x58\x82\xC5\x82\xAB"
     "\x82\xDC\x82\xB9\x82\xF1";
@@ -34,24 +32,6 @@ std::vector<std::uint8_t> ReadToEnd(TStream& stream) {
 
 }  // namespace
 
-EJPEG EJPEG::FromLibraryCode(int code) {
-    char message[64];
-    std::snprintf(message, sizeof message, kLibraryErrorFormat, code);
-    return EJPEG(message);
-}
-
-TJPEGPixelFormat DefaultJPEGPixelFormat() {
-    return defaultPixelFormat.load();
-}
-
-void SetDefaultJPEGPixelFormat(TJPEGPixelFormat format) {
-    defaultPixelFormat.store(format);
-}
-
-TJPEGPixelFormat JPEGPixelFormatForDisplay(int bitsPerPixel, int planes) {
-    return bitsPerPixel * planes <= 8 ? TJPEGPixelFormat::Bit8 : TJPEGPixelFormat::Bit24;
-}
-
 TJPEGImage::TJPEGImage() : data_(std::make_shared<TJPEGData>()) {}
 
 TJPEGImage::~TJPEGImage() {
@@ -61,7 +41,7 @@ TJPEGImage::~TJPEGImage() {
 JPEGSize TJPEGImage::OutputSize() const {
     if (data_->Bytes.empty()) return JPEGSize{};
     if (settings_.Scale == TJPEGScale::FullSize) return JPEGSize{data_->Width, data_->Height};
-    return ScaledJPEGSize(data_->Bytes, settings_.Scale);
+    return JPEGOutputOf(data_->Bytes, settings_).size;
 }
 
 int TJPEGImage::Width() const {
@@ -135,12 +115,21 @@ void TJPEGImage::DecodeInto(TBitmap& bitmap) const {
     // Held here, so that a progress listener that loads another file cannot
     // free the bytes being decoded.
     const std::shared_ptr<const TJPEGData> data = data_;
+    // The bitmap is what decoding allocates: a picture it cannot hold is
+    // refused before any work.
+    const JPEGOutput output = JPEGOutputOf(data->Bytes, settings_);
+    if (!WithinPixelLimits(output.size.width, output.size.height, RowStride(output.size.width, output.bitsPerPixel))) {
+        throw EJPEG("JPEG image too large: " + std::to_string(data->Width) + " x " + std::to_string(data->Height) +
+                    " pixels");
+    }
+    // Emptied first, so that a failure before the first row leaves no old picture.
+    bitmap.SetSize(0, 0);
+    bitmap.SetPixelFormat(PixelFormatForBits(output.bitsPerPixel), {});
+    TBitmapRows rows(bitmap);
     // Telling listeners about progress does not change the graphic.
     auto* self = const_cast<TJPEGImage*>(this);
-    GuardAllocations([&] {
-        DecodeJPEG(data->Bytes, settings_, bitmap, [self](ProgressStage stage, int percent) {
-            self->Progress(stage, percent, false, Rect{}, std::string());
-        });
+    DecodeJPEG(data->Bytes, settings_, rows, [self](ProgressStage stage, int percent) {
+        self->Progress(stage, percent, false, Rect{}, std::string());
     });
 }
 

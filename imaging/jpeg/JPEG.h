@@ -1,60 +1,26 @@
 #pragma once
 // TJPEGImage, the JPEG graphic: it holds a file's compressed bytes and
-// decodes them through libjpeg when it is assigned to a platform bitmap (24
-// bits per pixel in blue-green-red order, or 8 bits with a palette chosen by
-// the library's colour quantization).
+// decodes them (DecodeJPEG) when it is assigned to a platform bitmap (24 bits
+// per pixel in blue-green-red order, or 8 bits with a palette chosen by the
+// library's colour quantization).
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "Bitmap.h"
 #include "Graphic.h"
+#include "JPEGError.h"
+#include "JPEGSettings.h"
 #include "RuntimeErrors.h"
 
 namespace imvexa {
 
 struct JPEGSize;
 
-// A failure of the library ("JPEG エラー #n" with the library's message code
-// n) or a picture too large to decode.
-class EJPEG : public EInvalidGraphic {
-public:
-    using EInvalidGraphic::EInvalidGraphic;
-
-    static EJPEG FromLibraryCode(int code);
-};
-
 // An operation that a graphic class does not allow.
 class EInvalidGraphicOperation : public Exception {
 public:
     using Exception::Exception;
-};
-
-enum class TJPEGPixelFormat { Bit24, Bit8 };
-enum class TJPEGPerformance { BestQuality, BestSpeed };
-// Output scale 1/2^n.
-enum class TJPEGScale { FullSize, Half, Quarter, Eighth };
-
-// The pixel format new graphics start with. 24-bit until module start on
-// Windows sets the display's: SetDefaultJPEGPixelFormat(
-// JPEGPixelFormatForDisplay(GetDeviceCaps(dc, BITSPIXEL), GetDeviceCaps(dc, PLANES))).
-TJPEGPixelFormat DefaultJPEGPixelFormat();
-void SetDefaultJPEGPixelFormat(TJPEGPixelFormat format);
-// 8-bit for a display of at most 8 bits per pixel over all planes, else 24-bit.
-TJPEGPixelFormat JPEGPixelFormatForDisplay(int bitsPerPixel, int planes);
-
-struct TJPEGSettings {
-    int CompressionQuality = 90;  // used only when encoding
-    bool Grayscale = false;       // grey output (8 bits, 236 grey levels)
-    TJPEGPerformance Performance = TJPEGPerformance::BestQuality;
-    // 8-bit quantizes the colours to 236; greyscale files always give 8 bits.
-    TJPEGPixelFormat PixelFormat = DefaultJPEGPixelFormat();
-    // Files of several scans are shown pass by pass while decoding.
-    bool ProgressiveDisplay = false;
-    // Whether the file has several scans; set when a file is loaded.
-    bool ProgressiveEncoding = false;
-    TJPEGScale Scale = TJPEGScale::FullSize;
-    bool Smoothing = true;  // block smoothing of progressive files
 };
 
 // A file's compressed bytes and what its header says. Never changed once

@@ -1,12 +1,12 @@
-// Drives libjpeg for TJPEGImage: the decompression parameters come from the
-// settings, output rows go straight into the bitmap's rows, and an 8-bit
-// bitmap's palette is the library's colour map.
+// Drives libjpeg: the decompression parameters come from the settings, each
+// output scanline goes to the sink as the library delivers it, and an 8-bit
+// picture's colour table is the library's colour map.
 #include "JPEGDecode.h"
 
-#include <algorithm>
 #include <chrono>
-#include <string>
+#include <vector>
 
+#include "AllocationFailure.h"
 #include "JPEGCmyk.h"
 #include "JPEGDecompressor.h"
 #include "PixelLimits.h"
@@ -16,6 +16,11 @@ namespace imvexa {
 namespace {
 
 constexpr int kQuantizedColors = 236;
+
+// Nothing here holds a whole picture, so the time of decoding is what a
+// picture's size costs: JPEG's own dimension limit, which the library checks
+// in the frame header, keeps every picture within the streamed pixel count.
+static_assert(std::int64_t{JPEG_MAX_DIMENSION} * JPEG_MAX_DIMENSION <= kMaxStreamedPixels);
 
 // What decoding delivers, chosen from the header and the settings.
 struct OutputPlan {
@@ -66,15 +71,17 @@ OutputPlan ApplySettings(jpeg_decompress_struct& context, const TJPEGSettings& s
     return plan;
 }
 
-// The full-size picture bounds the memory of the library and of the bitmap.
-void CheckPixelLimits(const jpeg_decompress_struct& context) {
-    const std::int32_t width = static_cast<std::int32_t>(context.image_width);
-    const std::int32_t height = static_cast<std::int32_t>(context.image_height);
-    if (!WithinPixelLimits(width, height, RowStride(width, 24)))
-        throw EJPEG("JPEG image too large: " + std::to_string(width) + " x " + std::to_string(height) + " pixels");
+int BitsPerPixel(const OutputPlan& plan) {
+    return plan.quantized ? 8 : 24;
 }
 
-void TakeColorMap(const jpeg_decompress_struct& context, TBitmap& bitmap) {
+// Reads the header and sets the decompression up for the settings.
+OutputPlan SetUp(JPEGDecompressor& jpeg, const TJPEGSettings& settings) {
+    jpeg.ReadHeader();
+    return ApplySettings(jpeg.Context(), settings, jpeg.HasMultipleScans());
+}
+
+std::vector<PaletteEntry> ColorMap(const jpeg_decompress_struct& context) {
     const bool grey = context.out_color_components == 1;
     std::vector<PaletteEntry> colors(static_cast<std::size_t>(context.actual_number_of_colors));
     for (std::size_t i = 0; i < colors.size(); ++i) {
@@ -82,19 +89,34 @@ void TakeColorMap(const jpeg_decompress_struct& context, TBitmap& bitmap) {
         colors[i] = grey ? PaletteEntry{first, first, first, 0}
                          : PaletteEntry{first, context.colormap[1][i], context.colormap[2][i], 0};
     }
-    bitmap.SetColorTable(std::move(colors));
+    return colors;
 }
 
-// Passes the library's progress on at most every 500 ms.
+// The picture of an output pass that has started: a quantized pass has
+// chosen its colour map by then.
+PictureHeader PassHeader(const jpeg_decompress_struct& context, const OutputPlan& plan) {
+    PictureHeader header;
+    header.width = static_cast<std::int32_t>(context.output_width);
+    header.height = static_cast<std::int32_t>(context.output_height);
+    header.bitsPerPixel = BitsPerPixel(plan);
+    if (plan.quantized) header.colors = ColorMap(context);
+    return header;
+}
+
+// Passes the library's progress on, while running at most every 500 ms.
 class ProgressReport {
 public:
     explicit ProgressReport(const JPEGProgress& notify) : notify_(notify) {}
+
+    void Tell(ProgressStage stage, int percent) {
+        if (notify_) notify_(stage, percent);
+    }
 
     void Running(int percent) {
         const auto now = Clock::now();
         if (now < next_) return;
         next_ = now + kInterval;
-        notify_(ProgressStage::Running, percent);
+        Tell(ProgressStage::Running, percent);
     }
 
 private:
@@ -105,45 +127,43 @@ private:
     Clock::time_point next_ = Clock::now() + kInterval;
 };
 
-// One output pass into the bitmap: row n of the output is the bitmap's row n
-// from the top, as many rows per call as the library recommends. The colour
-// map of a quantized pass is chosen by the time the pass starts.
-void ReadPass(JPEGDecompressor& jpeg, TBitmap& bitmap, const OutputPlan& plan, ProgressReport& report) {
+// Takes the rows of the early passes of buffered-image mode: a sink sees
+// only the final picture.
+class DroppedRows : public TRowSink {
+public:
+    void Begin(const PictureHeader&) override {}
+    void Row(const std::uint8_t*) override {}
+};
+
+// One output pass into the sink, each scanline decoded into the one row of
+// memory the decoder holds (CMYK samples become blue-green-red in place).
+void ReadPass(JPEGDecompressor& jpeg, const OutputPlan& plan, TRowSink& sink, ProgressReport& report) {
     jpeg_decompress_struct& context = jpeg.Context();
-    if (plan.quantized) TakeColorMap(context, bitmap);
+    sink.Begin(PassHeader(context, plan));
     const int width = static_cast<int>(context.output_width);
-    const int height = static_cast<int>(context.output_height);
-    const int batch = std::max(1, context.rec_outbuf_height);
-    const std::size_t cmykRowSize = static_cast<std::size_t>(width) * 4;
-    std::vector<JSAMPLE> cmykRows(plan.cmyk ? cmykRowSize * static_cast<std::size_t>(batch) : 0);
-    std::vector<JSAMPROW> rows(static_cast<std::size_t>(batch));
-    while (static_cast<int>(context.output_scanline) < height) {
-        const int first = static_cast<int>(context.output_scanline);
-        const int count = std::min(batch, height - first);
-        for (int i = 0; i < count; ++i)
-            rows[i] = plan.cmyk ? &cmykRows[cmykRowSize * static_cast<std::size_t>(i)] : bitmap.ScanLine(first + i);
-        const int read = jpeg.ReadRows(rows.data(), count);
-        IMVEXA_ASSERT(read > 0, "JPEG: No Rows Decoded", "JPEG");
-        if (plan.cmyk) {
-            for (int i = 0; i < read; ++i)
-                CmykToBgr(rows[i], bitmap.ScanLine(first + i), width, context.saw_Adobe_marker != FALSE);
-        }
+    std::vector<JSAMPLE> scanline(static_cast<std::size_t>(width) * static_cast<std::size_t>(context.output_components));
+    JSAMPROW row = scanline.data();
+    while (context.output_scanline < context.output_height) {
+        IMVEXA_ASSERT(jpeg.ReadRows(&row, 1) == 1, "JPEG: No Rows Decoded", "JPEG");
+        if (plan.cmyk) CmykToBgr(row, row, width, context.saw_Adobe_marker != FALSE);
+        sink.Row(row);
         report.Running(jpeg.PercentDone());
     }
 }
 
 // Buffered-image mode: a fast pass for each scan as the input advances, then,
 // once the input is complete, the final pass with the settings' parameters.
-void ReadPassByPass(JPEGDecompressor& jpeg, TBitmap& bitmap, const OutputPlan& plan, ProgressReport& report) {
+void ReadPassByPass(JPEGDecompressor& jpeg, const OutputPlan& plan, TRowSink& sink, ProgressReport& report) {
     jpeg_decompress_struct& context = jpeg.Context();
     const PassParameters final{context.dct_method, context.two_pass_quantize, context.dither_mode};
+    DroppedRows earlyPass;
     for (;;) {
         const bool last = jpeg.InputComplete();
         UsePassParameters(context, last ? final : kFastPass);
         // A null colour map makes the library choose the final quantizer anew.
         if (last) context.colormap = nullptr;
         jpeg.StartOutputPass();
-        ReadPass(jpeg, bitmap, plan, report);
+        ReadPass(jpeg, plan, last ? sink : earlyPass, report);
         jpeg.FinishOutputPass();
         if (last) return;
     }
@@ -151,7 +171,7 @@ void ReadPassByPass(JPEGDecompressor& jpeg, TBitmap& bitmap, const OutputPlan& p
 
 }  // namespace
 
-JPEGHeader ReadJPEGHeader(const std::vector<std::uint8_t>& bytes) {
+JPEGHeader ReadJPEGHeader(std::span<const std::uint8_t> bytes) {
     JPEGDecompressor jpeg(bytes.data(), bytes.size());
     jpeg.ReadHeader();
     const jpeg_decompress_struct& context = jpeg.Context();
@@ -159,38 +179,30 @@ JPEGHeader ReadJPEGHeader(const std::vector<std::uint8_t>& bytes) {
                       context.jpeg_color_space == JCS_GRAYSCALE, jpeg.HasMultipleScans()};
 }
 
-JPEGSize ScaledJPEGSize(const std::vector<std::uint8_t>& bytes, TJPEGScale scale) {
+JPEGOutput JPEGOutputOf(std::span<const std::uint8_t> bytes, const TJPEGSettings& settings) {
     JPEGDecompressor jpeg(bytes.data(), bytes.size());
-    jpeg.ReadHeader();
-    jpeg_decompress_struct& context = jpeg.Context();
-    context.scale_num = 1;
-    context.scale_denom = 1u << static_cast<unsigned>(scale);
+    const OutputPlan plan = SetUp(jpeg, settings);
     jpeg.CalculateOutputSize();
-    return JPEGSize{static_cast<int>(context.output_width), static_cast<int>(context.output_height)};
+    const jpeg_decompress_struct& context = jpeg.Context();
+    return JPEGOutput{JPEGSize{static_cast<int>(context.output_width), static_cast<int>(context.output_height)},
+                      BitsPerPixel(plan)};
 }
 
-void DecodeJPEG(const std::vector<std::uint8_t>& bytes, const TJPEGSettings& settings, TBitmap& bitmap,
+void DecodeJPEG(std::span<const std::uint8_t> bytes, const TJPEGSettings& settings, TRowSink& sink,
                 const JPEGProgress& progress) {
-    JPEGDecompressor jpeg(bytes.data(), bytes.size());
-    jpeg.ReadHeader();
-    jpeg_decompress_struct& context = jpeg.Context();
-    CheckPixelLimits(context);
-    const OutputPlan plan = ApplySettings(context, settings, jpeg.HasMultipleScans());
-
-    // Emptied first, so that changing the format converts no old pixels; no
-    // colours of an earlier picture stay either.
-    bitmap.SetSize(0, 0);
-    bitmap.SetPixelFormat(plan.quantized ? TPixelFormat::Bit8 : TPixelFormat::Bit24, {});
-    progress(ProgressStage::Starting, 0);
-    jpeg.Start();
-    bitmap.SetSize(static_cast<int>(context.output_width), static_cast<int>(context.output_height));
-    ProgressReport report(progress);
-    if (plan.buffered)
-        ReadPassByPass(jpeg, bitmap, plan, report);
-    else
-        ReadPass(jpeg, bitmap, plan, report);
-    jpeg.Finish();
-    progress(ProgressStage::Ending, 100);
+    GuardAllocations([&] {
+        JPEGDecompressor jpeg(bytes.data(), bytes.size());
+        const OutputPlan plan = SetUp(jpeg, settings);
+        ProgressReport report(progress);
+        report.Tell(ProgressStage::Starting, 0);
+        jpeg.Start();
+        if (plan.buffered)
+            ReadPassByPass(jpeg, plan, sink, report);
+        else
+            ReadPass(jpeg, plan, sink, report);
+        jpeg.Finish();
+        report.Tell(ProgressStage::Ending, 100);
+    });
 }
 
 }  // namespace imvexa

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "JPEG.h"
+#include "JPEGError.h"
 #include "PixelLimits.h"
 
 namespace imvexa {

@@ -1,7 +1,11 @@
 // Decoding against djpeg's decode of the same files: the library is the same,
 // so the adapter's pixels must be djpeg's exactly (blue-green-red where djpeg
 // writes red-green-blue; palette colours where it writes quantized colours).
+#include <algorithm>
+
+#include "BitmapRows.h"
 #include "CompressJPEG.h"
+#include "JPEGDecode.h"
 #include "JPEGTestSupport.h"
 
 namespace imvexa::test {
@@ -73,6 +77,82 @@ TEST(JPEGDecode, PixelsEqualTheLibrarysOwnDecode) {
         EXPECT_EQ(decoded.height, expected.height);
         EXPECT_TRUE(decoded.rgb == expected.rgb);
     }
+}
+
+// Checks the order of a sink's calls and reads the ends of every row (the
+// sanitizers see a row shorter than its width); keeps the header, and the
+// rows when asked to.
+class RowLog : public TRowSink {
+public:
+    explicit RowLog(bool keepRows) : keepRows_(keepRows) {}
+
+    void Begin(const PictureHeader& picture) override {
+        EXPECT_EQ(begun++, 0);
+        header = picture;
+    }
+    void Row(const std::uint8_t* pixels) override {
+        ASSERT_EQ(begun, 1);
+        ASSERT_LT(count, header.height);
+        ++count;
+        const std::size_t size = (static_cast<std::size_t>(header.width) * header.bitsPerPixel + 7) / 8;
+        sum += pixels[0] + pixels[size - 1];
+        if (keepRows_) rows.emplace_back(pixels, pixels + size);
+    }
+
+    PictureHeader header;
+    int begun = 0;
+    int count = 0;
+    std::uint64_t sum = 0;
+    std::vector<Bytes> rows;
+
+private:
+    bool keepRows_;
+};
+
+TEST(JPEGDecode, TheFunctionsRowsAreTheGraphicsBitmap) {
+    for (const DecodeCase& c : kCases) {
+        SCOPED_TRACE(c.file);
+        TJPEGImage image;
+        TJPEGSettings settings = image.Settings();
+        c.adjust(settings);
+        image.SetSettings(settings);
+        const Bytes file = ReadFixture(c.file);
+        Load(image, file);
+        const auto bitmap = Decode(image);
+
+        RowLog log(true);
+        DecodeJPEG(file, settings, log);
+        const JPEGOutput output = JPEGOutputOf(file, settings);
+        EXPECT_EQ(log.header.width, output.size.width);
+        EXPECT_EQ(log.header.height, output.size.height);
+        EXPECT_EQ(log.header.bitsPerPixel, output.bitsPerPixel);
+        EXPECT_EQ(log.header.order, TRowOrder::TopDown);
+        EXPECT_EQ(PixelFormatForBits(log.header.bitsPerPixel), bitmap->PixelFormat());
+        const auto sameColour = [](const PaletteEntry& a, const PaletteEntry& b) {
+            return a.red == b.red && a.green == b.green && a.blue == b.blue;
+        };
+        EXPECT_TRUE(std::equal(log.header.colors.begin(), log.header.colors.end(), bitmap->ColorTable().begin(),
+                               bitmap->ColorTable().end(), sameColour));
+        ASSERT_EQ(log.count, bitmap->Height());
+        for (int y = 0; y < bitmap->Height(); ++y)
+            ASSERT_TRUE(std::equal(log.rows[y].begin(), log.rows[y].end(), bitmap->ScanLine(y))) << "row " << y;
+    }
+}
+
+// 20000 × 20000 at 24 bits is more than a bitmap may hold: the rows stream
+// through a sink, and the library holds no whole picture either, or it would
+// have failed at its own memory limit, the same.
+TEST(JPEGDecode, APictureNoBitmapMayHoldStreamsThroughASink) {
+    const Bytes file = WithPictureSize(ReadFixture("baseline.jpg"), 20000, 20000);
+    TJPEGImage image;
+    Load(image, file);
+    EXPECT_THROW(Decode(image), EJPEG);
+
+    RowLog log(false);
+    DecodeJPEG(file, image.Settings(), log);
+    EXPECT_EQ(log.header.width, 20000);
+    EXPECT_EQ(log.count, 20000);
+    EXPECT_GT(log.sum, 0u);
 }
 
 // Block smoothing fills in the missing coefficients of a progressive file

@@ -154,14 +154,6 @@ TEST(JPEGImage, AFileThatIsNoJPEGFailsToLoadAndChangesNothing) {
     EXPECT_EQ(Decode(image)->Width(), 45);
 }
 
-// Where the markers of a kind (0xFF, marker) lie in a file.
-std::vector<std::size_t> MarkerOffsets(const Bytes& file, std::uint8_t marker) {
-    std::vector<std::size_t> offsets;
-    for (std::size_t i = 0; i + 1 < file.size(); ++i)
-        if (file[i] == 0xFF && file[i + 1] == marker) offsets.push_back(i);
-    return offsets;
-}
-
 TEST(JPEGImage, AFatalErrorPastTheHeaderFailsAtDecoding) {
     Bytes file = ReadFixture("progressive.jpg");
     // The second scan's last coefficient (Se) beyond the 64 of a block.
@@ -174,13 +166,22 @@ TEST(JPEGImage, AFatalErrorPastTheHeaderFailsAtDecoding) {
 }
 
 TEST(JPEGImage, PicturesBeyondThePixelLimitsAreRefusedBeforeDecoding) {
-    Bytes file = ReadFixture("baseline.jpg");
-    const std::size_t frame = MarkerOffsets(file, 0xC0).at(0);
-    for (const std::size_t size : {frame + 5, frame + 7}) file.at(size) = 0xFD, file.at(size + 1) = 0xE8;  // 65000
     TJPEGImage image;
-    Load(image, file);
+    Load(image, WithPictureSize(ReadFixture("baseline.jpg"), 65000, 65000));
     EXPECT_EQ(image.Width(), 65000);
     ExpectError<EJPEG>([&] { Decode(image); }, "JPEG image too large: 65000 x 65000 pixels");
+}
+
+// The limits bound the bitmap that decoding makes: an eighth of that picture fits.
+TEST(JPEGImage, ThePixelLimitsBoundTheDecodedBitmap) {
+    TJPEGImage image;
+    Load(image, WithPictureSize(ReadFixture("baseline.jpg"), 20000, 18000));
+    TJPEGSettings settings = image.Settings();
+    settings.Scale = TJPEGScale::Eighth;
+    image.SetSettings(settings);
+    const auto bitmap = Decode(image);
+    EXPECT_EQ(bitmap->Width(), 2500);
+    EXPECT_EQ(bitmap->Height(), 2250);
 }
 
 TEST(JPEGImage, FilesOfMoreThan500ScansAreRefused) {

@@ -31,6 +31,27 @@ inline void Load(TJPEGImage& image, const Bytes& bytes) {
     image.LoadFromStream(stream);
 }
 
+// Where the markers of a kind (0xFF, marker) lie in a file.
+inline std::vector<std::size_t> MarkerOffsets(const Bytes& file, std::uint8_t marker) {
+    std::vector<std::size_t> offsets;
+    for (std::size_t i = 0; i + 1 < file.size(); ++i)
+        if (file[i] == 0xFF && file[i + 1] == marker) offsets.push_back(i);
+    return offsets;
+}
+
+// A baseline file whose frame header declares another size: the data ends
+// early, and the rest of the picture decodes grey.
+inline Bytes WithPictureSize(Bytes file, int width, int height) {
+    const std::size_t frame = MarkerOffsets(file, 0xC0).at(0);
+    const auto put = [&](std::size_t at, int value) {
+        file.at(at) = static_cast<std::uint8_t>(value >> 8);
+        file.at(at + 1) = static_cast<std::uint8_t>(value);
+    };
+    put(frame + 5, height);
+    put(frame + 7, width);
+    return file;
+}
+
 // A picture as red-green-blue bytes, top row first.
 struct RgbPicture {
     int width = 0;
