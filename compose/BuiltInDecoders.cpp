@@ -4,7 +4,7 @@
 #include <type_traits>
 
 #include "BitmapRows.h"
-#include "JPEG.h"
+#include "JPEGDecode.h"
 #include "Mag.h"
 #include "QXPNGL.h"
 #include "Stream.h"
@@ -41,7 +41,7 @@ bool DecodeBuiltInRows(std::span<const std::uint8_t> bytes, const std::string& e
     if (IsOneOf(extension, {"BMP", "DIB", "RLE"}))
         SendThrough<TBitmap>(bytes, sink);
     else if (IsOneOf(extension, {"JPG", "JPEG", "JPE", "JFIF"}))
-        SendThrough<TJPEGImage>(bytes, sink);
+        DecodeJPEG(bytes, TJPEGSettings{}, sink);
     else if (extension == "PNG")
         SendThrough<QXPNGLE>(bytes, sink);
     else if (extension == "MAG")
