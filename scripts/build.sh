@@ -3,6 +3,8 @@
 # (default: all). native: the portable core, tests, benchmarks and the native
 # front end; asan: the same with AddressSanitizer and UBSan; fuzz: the
 # libFuzzer targets (clang); win64, win32: the whole product for Windows.
+# IMVEXA_JOBS sets the parallel jobs (default: all processors), IMVEXA_TARGETS
+# limits the build to the named targets.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${IMVEXA_JOBS:-$(nproc)}
@@ -25,5 +27,6 @@ for tree in "${trees[@]}"; do
   echo "== build/$tree"
   # shellcheck disable=SC2086
   cmake -S "$root" -B "$root/build/$tree" -G Ninja $options >/dev/null
-  cmake --build "$root/build/$tree" -j"$jobs"
+  # shellcheck disable=SC2086
+  cmake --build "$root/build/$tree" -j"$jobs" ${IMVEXA_TARGETS:+--target $IMVEXA_TARGETS}
 done

@@ -16,6 +16,7 @@ struct CompressOptions {
     J_COLOR_SPACE stored = JCS_YCbCr;  // the file's colour space
     bool adobeMarker = true;          // for CMYK files: inverted samples
     int quality = 90;
+    bool progressive = false;  // the library's standard progression of scans
 };
 
 // rows holds width × components samples per row, top row first.
@@ -36,6 +37,7 @@ inline std::vector<std::uint8_t> CompressJPEG(const std::uint8_t* rows, int widt
     jpeg_set_colorspace(&context, options.stored);
     context.write_Adobe_marker = options.adobeMarker ? TRUE : FALSE;
     jpeg_set_quality(&context, options.quality, TRUE);
+    if (options.progressive) jpeg_simple_progression(&context);
     jpeg_start_compress(&context, TRUE);
     const std::size_t stride = static_cast<std::size_t>(width) * static_cast<std::size_t>(options.components);
     while (context.next_scanline < context.image_height) {
