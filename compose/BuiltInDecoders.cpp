@@ -6,6 +6,7 @@
 #include "BitmapRows.h"
 #include "JPEGDecode.h"
 #include "Mag.h"
+#include "PngDecode.h"
 #include "QXPNGL.h"
 #include "Stream.h"
 
@@ -35,6 +36,35 @@ void SendThrough(std::span<const std::uint8_t> bytes, TRowSink& sink) {
     }
 }
 
+// Passes a decoder's picture on and remembers whether it was announced.
+class TAnnouncedRows : public TRowSink {
+public:
+    explicit TAnnouncedRows(TRowSink& sink) : sink_(sink) {}
+
+    void Begin(const PictureHeader& header) override {
+        announced_ = true;
+        sink_.Begin(header);
+    }
+    void Row(const std::uint8_t* pixels) override { sink_.Row(pixels); }
+
+    bool Announced() const { return announced_; }
+
+private:
+    TRowSink& sink_;
+    bool announced_ = false;
+};
+
+// A PNG file without image data (IEND before any IDAT) loads as an empty
+// graphic, and an empty graphic cannot become a bitmap: such a file fails with
+// that conversion error, as its graphic does.
+void DecodePNGPicture(std::span<const std::uint8_t> bytes, TRowSink& sink) {
+    TAnnouncedRows rows(sink);
+    DecodePNG(bytes, rows);
+    if (rows.Announced()) return;
+    const QXPNGLE empty;
+    TBitmap().Assign(&empty);
+}
+
 }  // namespace
 
 bool DecodeBuiltInRows(std::span<const std::uint8_t> bytes, const std::string& extension, TRowSink& sink) {
@@ -43,7 +73,7 @@ bool DecodeBuiltInRows(std::span<const std::uint8_t> bytes, const std::string& e
     else if (IsOneOf(extension, {"JPG", "JPEG", "JPE", "JFIF"}))
         DecodeJPEG(bytes, TJPEGSettings{}, sink);
     else if (extension == "PNG")
-        SendThrough<QXPNGLE>(bytes, sink);
+        DecodePNGPicture(bytes, sink);
     else if (extension == "MAG")
         SendThrough<TMAGImage>(bytes, sink);
     else
