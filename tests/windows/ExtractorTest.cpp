@@ -15,7 +15,7 @@
 
 #include "Bitmap.h"
 #include "ClassFactory.h"
-#include "Common.h"
+#include "RegistryLayout.h"
 #include "QXPNGL.h"
 #include "Thumbnail.h"
 #include "WindowsTestSupport.h"

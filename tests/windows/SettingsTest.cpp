@@ -5,7 +5,10 @@
 #include <filesystem>
 #include <string>
 
-#include "Common.h"
+#include "LoadSettings.h"
+#include "QualityMode.h"
+#include "RegistryLayout.h"
+#include "ShutdownPrivilege.h"
 #include "WindowsTestSupport.h"
 
 namespace imvexa {
