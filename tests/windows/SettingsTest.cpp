@@ -5,10 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "LoadSettings.h"
-#include "QualityMode.h"
-#include "RegistryLayout.h"
-#include "ShutdownPrivilege.h"
+#include "Common.h"
 #include "WindowsTestSupport.h"
 
 namespace imvexa {
