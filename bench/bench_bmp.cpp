@@ -77,14 +77,20 @@ void BM_LoadBmp24(benchmark::State& state) {
 }
 
 void BM_DecodeBmp24Rows(benchmark::State& state) {
-    const auto file = BmpFile(24, kBiRgb, Pixels24());
+    const auto file = test::BmpBuilder().Size(kWidth, kHeight).Pixels(Pixels24()).Build();
     bench::TRowsConsumed sink;
     for (auto _ : state) DecodeBMP(file, sink);
     Report(state, file.size());
 }
 
 void BM_DecodeRle8Rows(benchmark::State& state) {
-    const auto file = BmpFile(8, kBiRle8, Rle8Codes());
+    const auto file = test::BmpBuilder()
+                          .Size(kWidth, kHeight)
+                          .Bits(8)
+                          .Compression(kBiRle8)
+                          .Colors(std::vector<std::uint32_t>(256, 0x808080))
+                          .Pixels(Rle8Codes())
+                          .Build();
     bench::TRowsConsumed sink;
     for (auto _ : state) DecodeBMP(file, sink);
     Report(state, static_cast<std::size_t>((kWidth + 3) / 4 * 4) * kHeight);

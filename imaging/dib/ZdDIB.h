@@ -13,9 +13,7 @@
 #include "ZdGraph.h"
 #include "ZdInternalDIB.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "PlatformHandles.h"
 
 namespace imvexa {
 
@@ -78,19 +76,17 @@ public:
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) override;
 
-#ifdef _WIN32
-    // Stretch-draws the image into rect of the device context with copyMode
-    // as raster operation: directly, or through a halftone (HalftoneMode 1
-    // and 2; ZdDIBDraw_win32.cpp).
-    void Draw(HDC dc, const Rect& rect, DWORD copyMode = SRCCOPY);
+    // The Windows build's GDI face. Stretch-draws the image into rect of the
+    // device context with copyMode as raster operation: directly, or through
+    // a halftone (HalftoneMode 1 and 2; ZdDIBDraw_win32.cpp).
+    void Draw(HDC__* dc, const Rect& rect, unsigned long copyMode = kSourceCopy);
     // The packed DIB (header, colours, pixels) of clipboard format CF_DIB
     // (ZdDIBClipboard_win32.cpp). Loading replaces the image only on success.
-    void LoadFromClipboardFormat(std::uint16_t format, HANDLE data, PaletteHandle palette);
-    void SaveToClipboardFormat(std::uint16_t& format, HANDLE& data, PaletteHandle& palette);
+    void LoadFromClipboardFormat(std::uint16_t format, void* data, PaletteHandle palette);
+    void SaveToClipboardFormat(std::uint16_t& format, void*& data, PaletteHandle& palette);
     // Loads the clipboard's CF_DIB data; the clipboard is closed again also
     // when loading fails.
     void LoadFromClipboard();
-#endif
 
     // --- For the pixel-format conversions, drawing, canvas and clipboard code.
 

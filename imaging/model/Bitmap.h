@@ -8,10 +8,7 @@
 #include <vector>
 
 #include "Graphic.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "PlatformHandles.h"
 
 namespace imvexa {
 
@@ -75,13 +72,12 @@ public:
     void Assign(const TGraphic* source) override;
     void AssignTo(TGraphic& destination) const override;
 
-#ifdef _WIN32
-    // The memory device context that draws into the pixels (created on demand).
-    HDC Canvas();
-    HBITMAP Handle() const;
+    // The Windows build's GDI face (Bitmap_win32.cpp). The memory device
+    // context that draws into the pixels (created on demand).
+    HDC__* Canvas();
+    HBITMAP__* Handle() const;
     // Gives up the DIB section: the caller owns and deletes it; the bitmap is empty afterwards.
-    HBITMAP ReleaseHandle();
-#endif
+    HBITMAP__* ReleaseHandle();
 
 private:
     struct Surface;

@@ -7,9 +7,6 @@
 #include <vector>
 
 #include "Bitmap.h"
-#ifdef _WIN32
-#include "Owners.h"
-#endif
 
 namespace imvexa {
 
@@ -29,11 +26,9 @@ struct TBitmap::Surface {
     std::uint8_t* bits = nullptr;  // row 0 at the top
     std::int64_t stride = 0;
 
-#ifdef _WIN32
-    win32::Bitmap bitmap;
-    win32::MemoryDC dc;               // created on demand by Canvas()
-    win32::SelectedObject selection;  // bitmap in dc (restored before dc goes)
-#endif
+    // What the platform keeps beside the pixels (BitmapSurface_win32.h).
+    struct Platform;
+    std::unique_ptr<Platform> platform;
 
 private:
     Surface() = default;

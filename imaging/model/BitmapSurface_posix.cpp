@@ -6,6 +6,9 @@
 
 namespace imvexa {
 
+// Plain memory needs nothing beside the pixels.
+struct TBitmap::Surface::Platform {};
+
 std::unique_ptr<TBitmap::Surface> TBitmap::Surface::Create(int width, int height, int bitsPerPixel,
                                                            const std::vector<PaletteEntry>&) {
     std::unique_ptr<Surface> surface(new Surface());

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "BitmapSurface.h"
+#include "BitmapSurface_win32.h"
 #include "RuntimeErrors.h"
 
 namespace imvexa {
@@ -36,10 +36,11 @@ std::unique_ptr<TBitmap::Surface> TBitmap::Surface::Create(int width, int height
     CopyColors(colors, info.colors);
 
     std::unique_ptr<Surface> surface(new Surface);
+    surface->platform = std::make_unique<Platform>();
+    win32::Bitmap& bitmap = surface->platform->bitmap;
     void* bits = nullptr;
-    surface->bitmap.Reset(
-        CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!surface->bitmap || !bits) throw EOutOfResources("TBitmap: Cannot Create Bitmap");
+    bitmap.Reset(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || !bits) throw EOutOfResources("TBitmap: Cannot Create Bitmap");
     surface->bits = static_cast<std::uint8_t*>(bits);
     surface->stride = RowStride(width, bitsPerPixel);
     std::memset(surface->bits, 0, static_cast<std::size_t>(surface->stride) * static_cast<std::size_t>(height));
@@ -53,13 +54,13 @@ void TBitmap::Surface::SetColorTable(const std::vector<PaletteEntry>& colors) {
     RGBQUAD table[256]{};
     CopyColors(colors, table);
     const UINT count = static_cast<UINT>(colors.size() > 256 ? 256 : colors.size());
-    if (dc) {
-        SetDIBColorTable(dc.Get(), 0, count, table);
+    if (platform->dc) {
+        SetDIBColorTable(platform->dc.Get(), 0, count, table);
         return;
     }
     const win32::MemoryDC work(CreateCompatibleDC(nullptr));
     if (!work) throw EOutOfResources("TBitmap: Cannot Create Memory DC");
-    const win32::SelectedObject selected(work.Get(), bitmap.Get());
+    const win32::SelectedObject selected(work.Get(), platform->bitmap.Get());
     SetDIBColorTable(work.Get(), 0, count, table);
 }
 
