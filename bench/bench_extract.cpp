@@ -1,20 +1,25 @@
 // Thumbnails per second through IExtractImage::Extract for a folder of mixed
-// bitmap files, and the share of that time spent outside decoding (the
-// decode-only pass over the same files is measured in the same run).
+// bitmap files in both reduction modes, the share of that time spent outside
+// decoding (the decode-only pass over the same files is measured in the same
+// run), and the DIB sections made per Extract.
 // Windows only; run it under wine64: bench_extract.exe [ROUNDS]
 #include <windows.h>
 #include <objbase.h>
 #include <shobjidl.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "Bitmap.h"
 #include "ClassFactory.h"
+#include "Common.h"
+#include "Registry.h"
 
 extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID, REFIID, void**);
 
@@ -61,6 +66,47 @@ bool ExtractOnce(IClassFactory* factory, const std::string& path) {
     return ok;
 }
 
+// The DIB sections made in this process: the program's import of
+// CreateDIBSection (the extractor is linked in) is redirected to a counter.
+std::atomic<long> dibSections{0};
+decltype(&CreateDIBSection) realCreateDIBSection = nullptr;
+
+HBITMAP WINAPI CountedCreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
+                                       DWORD offset) {
+    ++dibSections;
+    return realCreateDIBSection(dc, info, usage, bits, section, offset);
+}
+
+bool CountDibSections() {
+    auto* base = reinterpret_cast<std::uint8_t*>(GetModuleHandleW(nullptr));
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* library = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); library->Name;
+         ++library) {
+        auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
+        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
+        for (; name->u1.AddressOfData; ++name, ++slot) {
+            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
+            const auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), "CreateDIBSection") != 0) continue;
+            DWORD protection = 0;
+            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), PAGE_READWRITE, &protection);
+            realCreateDIBSection = reinterpret_cast<decltype(&CreateDIBSection)>(slot->u1.Function);
+            slot->u1.Function = reinterpret_cast<ULONG_PTR>(&CountedCreateDIBSection);
+            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), protection, &protection);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Sets the per-user reduction mode that Extract reads.
+void SetQualityMode(bool quality) {
+    TRegistry user(HKEY_CURRENT_USER);
+    user.OpenKey(kSettingsKey, KeyAccess::Create);
+    user.WriteBool(kQualityValue, quality);
+}
+
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 }  // namespace
@@ -83,17 +129,24 @@ int main(int argc, char** argv) {
         }
     const double decodeSeconds = Seconds(Clock::now() - start);
 
-    start = Clock::now();
-    int failures = 0;
-    for (int r = 0; r < rounds; ++r)
-        for (const auto& file : files) failures += ExtractOnce(factory, file) ? 0 : 1;
-    const double extractSeconds = Seconds(Clock::now() - start);
-
     const double count = static_cast<double>(rounds) * static_cast<double>(files.size());
-    std::printf("files: %zu mixed bitmaps, %d rounds, %d failures\n", files.size(), rounds, failures);
-    std::printf("Extract: %.1f thumbnails/s (%.2f ms each)\n", count / extractSeconds, 1000 * extractSeconds / count);
-    std::printf("decode only: %.2f ms each; outside decoding: %.0f %% of Extract's time\n",
-                1000 * decodeSeconds / count, 100 * (1 - decodeSeconds / extractSeconds));
+    std::printf("files: %zu mixed bitmaps, %d rounds\n", files.size(), rounds);
+    std::printf("decode only: %.2f ms each\n", 1000 * decodeSeconds / count);
+    const bool counting = CountDibSections();
+    int failures = 0;
+    for (const bool quality : {false, true}) {  // ends in the default mode, quality
+        SetQualityMode(quality);
+        const long sectionsBefore = dibSections;
+        start = Clock::now();
+        for (int r = 0; r < rounds; ++r)
+            for (const auto& file : files) failures += ExtractOnce(factory, file) ? 0 : 1;
+        const double extractSeconds = Seconds(Clock::now() - start);
+        std::printf("%s mode: Extract %.1f thumbnails/s (%.2f ms each), outside decoding %.0f %%", quality ? "quality" : "speed",
+                    count / extractSeconds, 1000 * extractSeconds / count, 100 * (1 - decodeSeconds / extractSeconds));
+        if (counting) std::printf(", %.2f DIB sections per Extract", static_cast<double>(dibSections - sectionsBefore) / count);
+        std::printf("\n");
+    }
+    std::printf("failures: %d\n", failures);
     factory->Release();
     std::error_code ignored;
     fs::remove_all(folder, ignored);

@@ -1,10 +1,13 @@
 #include "BuiltInDecoders.h"
 
 #include <initializer_list>
+#include <type_traits>
 
-#include "JPEG.h"
+#include "BitmapRows.h"
+#include "JPEGDecode.h"
 #include "Mag.h"
 #include "QXPNGL.h"
+#include "Stream.h"
 
 namespace imvexa {
 
@@ -16,25 +19,33 @@ bool IsOneOf(const std::string& key, std::initializer_list<const char*> keys) {
     return false;
 }
 
-// Loads the file with a decoder of its own, then makes source a copy of the picture.
+// Loads the bytes with a graphic class of the format, then sends the
+// picture's rows.
 template <typename Decoder>
-void LoadThrough(TStream& file, TBitmap& source) {
+void SendThrough(std::span<const std::uint8_t> bytes, TRowSink& sink) {
+    TBorrowedMemoryStream file(bytes.data(), bytes.size());
     Decoder picture;
     picture.LoadFromStream(file);
-    source.Assign(&picture);
+    if constexpr (std::is_same_v<Decoder, TBitmap>) {
+        SendBitmapRows(picture, sink);
+    } else {
+        TBitmap source;
+        source.Assign(&picture);
+        SendBitmapRows(source, sink);
+    }
 }
 
 }  // namespace
 
-bool DecodeBuiltIn(TStream& file, const std::string& extension, TBitmap& source) {
+bool DecodeBuiltInRows(std::span<const std::uint8_t> bytes, const std::string& extension, TRowSink& sink) {
     if (IsOneOf(extension, {"BMP", "DIB", "RLE"}))
-        source.LoadFromStream(file);
+        SendThrough<TBitmap>(bytes, sink);
     else if (IsOneOf(extension, {"JPG", "JPEG", "JPE", "JFIF"}))
-        LoadThrough<TJPEGImage>(file, source);
+        DecodeJPEG(bytes, TJPEGSettings{}, sink);
     else if (extension == "PNG")
-        LoadThrough<QXPNGLE>(file, source);
+        SendThrough<QXPNGLE>(bytes, sink);
     else if (extension == "MAG")
-        LoadThrough<TMAGImage>(file, source);
+        SendThrough<TMAGImage>(bytes, sink);
     else
         return false;
     return true;

@@ -1,17 +1,17 @@
 #pragma once
 // The decoders of the portable core, chosen by extension key: shared by the
 // extractor and the native front end.
+#include <cstdint>
+#include <span>
 #include <string>
 
-#include "Bitmap.h"
-#include "Stream.h"
+#include "PictureRows.h"
 
 namespace imvexa {
 
-// Decodes the file (positioned at its start) into source when the key names
-// a built-in portable decoder (BMP/DIB/RLE, JPG/JPEG/JPE/JFIF, PNG, MAG) and
-// returns true; false for any other key, without reading. Decoder errors
-// propagate.
-bool DecodeBuiltIn(TStream& file, const std::string& extension, TBitmap& source);
+// Decodes the file's bytes into the sink when the key names a built-in
+// portable decoder (BMP/DIB/RLE, JPG/JPEG/JPE/JFIF, PNG, MAG) and returns
+// true; false for any other key, without reading. Decoder errors propagate.
+bool DecodeBuiltInRows(std::span<const std::uint8_t> bytes, const std::string& extension, TRowSink& sink);
 
 }  // namespace imvexa

@@ -27,6 +27,12 @@ PixelFormatWithColors ThumbnailPixelFormat(TPixelFormat format, const std::vecto
     return {TPixelFormat::Bit24, {}};
 }
 
+void CreateThumbnail(TBitmap& thumbnail, int edge, PixelFormatWithColors format) {
+    thumbnail.SetSize(0, 0);
+    thumbnail.SetPixelFormat(format.format, std::move(format.colors));
+    thumbnail.SetSize(edge, edge);
+}
+
 void TakePictureFormat(TBitmap& thumbnail, const TBitmap& picture) {
     PixelFormatWithColors chosen = ThumbnailPixelFormat(picture.PixelFormat(), picture.ColorTable());
     thumbnail.SetPixelFormat(chosen.format, std::move(chosen.colors));

@@ -22,4 +22,8 @@ PixelFormatWithColors ThumbnailPixelFormat(TPixelFormat format, const std::vecto
 // Gives the thumbnail that format for the picture, keeping its white.
 void TakePictureFormat(TBitmap& thumbnail, const TBitmap& picture);
 
+// Makes thumbnail a white edge × edge bitmap of the format, its pixels made
+// once (no pixels of an earlier format are converted).
+void CreateThumbnail(TBitmap& thumbnail, int edge, PixelFormatWithColors format);
+
 }  // namespace imvexa

@@ -1,20 +1,18 @@
 #include "PictureDecoders.h"
 
-#include "BuiltInDecoders.h"
 #include "Common.h"
 #include "PlatformPicture.h"
+#include "Stream.h"
 
 namespace imvexa {
 
-void DecodePicture(const std::wstring& path, const std::string& extension, TBitmap& source) {
-    // Opened once, through the path that reaches every name; every decoder reads from here.
-    TFileStream file(path, FileMode::OpenRead);
-    if (DecodeBuiltIn(file, extension, source)) return;
+void DecodeOtherPicture(std::span<const std::uint8_t> file, const std::string& extension, TBitmap& source) {
     if (extension == "ICO" || extension == "EMF" || extension == "WMF") {
         LoadPlatformPicture(file, extension, source);
     } else if (TSusiePlugIn* host = Settings().SusieHost.get()) {
         // Whether a plug-in read it or not: an unread file gives a blank thumbnail.
-        host->LoadPictureFromOpenFile(file, source);
+        TBorrowedMemoryStream bytes(file.data(), file.size());
+        host->LoadPictureFromOpenFile(bytes, source);
     }
 }
 

@@ -1,14 +1,16 @@
 #pragma once
-// The choice of decoder by extension key.
+// The pictures no built-in decoder serves, drawn or decoded by the platform.
+#include <cstdint>
+#include <span>
 #include <string>
 
 #include "Bitmap.h"
 
 namespace imvexa {
 
-// Decodes the file at the UTF-16 path into source. A key that no built-in
-// decoder serves goes to the user's plug-ins; when none reads the file,
-// source stays empty.
-void DecodePicture(const std::wstring& path, const std::string& extension, TBitmap& source);
+// Decodes the file's bytes into source: icons and metafiles by the platform,
+// any other key by the user's plug-ins; when none reads the file, source
+// stays empty.
+void DecodeOtherPicture(std::span<const std::uint8_t> file, const std::string& extension, TBitmap& source);
 
 }  // namespace imvexa

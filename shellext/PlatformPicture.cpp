@@ -3,13 +3,12 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <vector>
 
 #include "IconDirectory.h"
 #include "MetafileHeader.h"
 #include "Owners.h"
 #include "PixelLimits.h"
-#include "Stream.h"
+#include "RuntimeErrors.h"
 
 namespace imvexa {
 
@@ -17,14 +16,6 @@ namespace {
 
 // Icons and metafiles are small; a larger file is not one of them.
 constexpr std::int64_t kMaxPictureFileBytes = std::int64_t{64} << 20;
-
-std::vector<std::uint8_t> ReadWholeFile(TStream& file) {
-    const std::int64_t size = file.Size();
-    if (size <= 0 || size > kMaxPictureFileBytes) throw EReadError("Picture file is empty or too large");
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    file.ReadBuffer(bytes.data(), bytes.size());
-    return bytes;
-}
 
 // The source becomes a width × height 24-bit picture of the window colour.
 HDC PrepareBackground(TBitmap& source, int width, int height) {
@@ -46,7 +37,7 @@ int ScreenPixelsPerInch() {
     return screen ? GetDeviceCaps(screen.Get(), LOGPIXELSX) : 96;
 }
 
-void LoadIconPicture(const std::vector<std::uint8_t>& file, TBitmap& source) {
+void LoadIconPicture(std::span<const std::uint8_t> file, TBitmap& source) {
     const auto entries = ReadIconDirectory(file.data(), file.size());
     const IconImageEntry& image = entries[ChooseIconImage(
         entries, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), DisplayBitsPerPixel())];
@@ -57,7 +48,7 @@ void LoadIconPicture(const std::vector<std::uint8_t>& file, TBitmap& source) {
     DrawIconEx(dc, 0, 0, icon.Get(), image.width, image.height, 0, nullptr, DI_NORMAL);
 }
 
-HENHMETAFILE EnhancedFromPlaceable(const std::vector<std::uint8_t>& file, const MetafileInfo& info) {
+HENHMETAFILE EnhancedFromPlaceable(std::span<const std::uint8_t> file, const MetafileInfo& info) {
     METAFILEPICT picture{};
     picture.mm = MM_ANISOTROPIC;
     picture.xExt = MulDiv(info.boxWidth, 2540, info.unitsPerInch);  // 0.01 mm
@@ -66,7 +57,7 @@ HENHMETAFILE EnhancedFromPlaceable(const std::vector<std::uint8_t>& file, const 
                               file.data() + kPlaceableHeaderSize, nullptr, &picture);
 }
 
-void LoadMetafilePicture(const std::vector<std::uint8_t>& file, TBitmap& source) {
+void LoadMetafilePicture(std::span<const std::uint8_t> file, TBitmap& source) {
     const MetafileInfo info = ReadMetafileHeader(file.data(), file.size(), ScreenPixelsPerInch());
     if (!WithinPixelLimits(info.width, info.height, RowStride(info.width, 24)))
         throw EMetafileError("Metafile picture is too large");
@@ -81,8 +72,9 @@ void LoadMetafilePicture(const std::vector<std::uint8_t>& file, TBitmap& source)
 
 }  // namespace
 
-void LoadPlatformPicture(TStream& stream, const std::string& extension, TBitmap& source) {
-    const std::vector<std::uint8_t> file = ReadWholeFile(stream);
+void LoadPlatformPicture(std::span<const std::uint8_t> file, const std::string& extension, TBitmap& source) {
+    if (file.empty() || file.size() > static_cast<std::uint64_t>(kMaxPictureFileBytes))
+        throw EReadError("Picture file is empty or too large");
     if (extension == "ICO")
         LoadIconPicture(file, source);
     else

@@ -6,12 +6,16 @@
 #include <optional>
 
 #include "Bitmap.h"
+#include "BitmapRows.h"
+#include "BuiltInDecoders.h"
 #include "Common.h"
+#include "MappedFile.h"
 #include "Owners.h"
 #include "PictureDecoders.h"
-#include "Reduce.h"
 #include "SlashList.h"
+#include "StretchedThumbnail.h"
 #include "TextPage.h"
+#include "ThumbnailComposer.h"
 #include "ThumbnailFormat.h"
 #include "ThumbnailLayout.h"
 
@@ -47,37 +51,11 @@ bool IsTextExtension(const std::string& extension) {
     return std::find(keys.begin(), keys.end(), extension) != keys.end();
 }
 
-void DrawUnscaled(TBitmap& thumbnail, TBitmap& source, const Rect& target) {
-    TakePictureFormat(thumbnail, source);
+void DrawUnscaled(TBitmap& thumbnail, int edge, TBitmap& source, const Rect& target) {
+    CreateThumbnail(thumbnail, edge, ThumbnailPixelFormat(source.PixelFormat(), source.ColorTable()));
     if (source.Empty()) return;
     BitBlt(thumbnail.Canvas(), target.left, target.top, source.Width(), source.Height(), source.Canvas(), 0, 0,
            SRCCOPY);
-}
-
-// Speed mode: the platform's stretch of the whole source into the target.
-void DrawStretched(TBitmap& thumbnail, TBitmap& source, const Rect& target) {
-    TakePictureFormat(thumbnail, source);
-    HDC dc = thumbnail.Canvas();
-    const int depth = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
-    if (depth <= 8 && depth < source.BitsPerPixel()) {
-        SetStretchBltMode(dc, HALFTONE);
-        POINT origin;
-        GetBrushOrgEx(dc, &origin);
-        SetBrushOrgEx(dc, origin.x, origin.y, nullptr);
-    } else if (source.PixelFormat() != TPixelFormat::Bit1) {
-        SetStretchBltMode(dc, COLORONCOLOR);
-    }
-    StretchBlt(dc, target.left, target.top, target.right - target.left, target.bottom - target.top, source.Canvas(),
-               0, 0, source.Width(), source.Height(), SRCCOPY);
-}
-
-// Quality mode: the picture box-averaged to the target's size, drawn one to one.
-void DrawReduced(TBitmap& thumbnail, TBitmap& source, const Rect& target) {
-    TZdDIB picture, reduced;
-    picture.Assign(&source);
-    ReduceImage(picture, reduced, target.right - target.left, target.bottom - target.top);
-    thumbnail.SetPixelFormat(TPixelFormat::Bit24);
-    reduced.Draw(thumbnail.Canvas(), target);
 }
 
 // The per-user reduction mode, read afresh. A value of the wrong type cannot
@@ -91,6 +69,53 @@ bool QualityModeNow() {
     }
 }
 
+// A built-in decoder's rows: composed into the thumbnail as they arrive,
+// except in speed mode, where a picture larger than the thumbnail is kept in
+// plain memory for the platform's stretch.
+class TBuiltInPictureRows : public TRowSink {
+public:
+    TBuiltInPictureRows(TBitmap& thumbnail, int edge)
+        : thumbnail_(thumbnail), edge_(edge), composer_(thumbnail, edge) {}
+
+    void Begin(const PictureHeader& header) override {
+        layout_ = LayOutThumbnail(header.width, header.height, edge_);
+        stretched_ = layout_.scaled && !QualityModeNow();
+        Receiver().Begin(header);
+    }
+    void Row(const std::uint8_t* pixels) override { Receiver().Row(pixels); }
+
+    // After the last row.
+    void Finish() {
+        if (!stretched_) return;
+        stretchedRows_.DrawStretched(thumbnail_, edge_, layout_.target);
+    }
+
+private:
+    TRowSink& Receiver() { return stretched_ ? static_cast<TRowSink&>(stretchedRows_) : composer_; }
+
+    TBitmap& thumbnail_;
+    int edge_;
+    TThumbnailComposer composer_;
+    TStretchedRows stretchedRows_;
+    ThumbnailLayout layout_;
+    bool stretched_ = false;
+};
+
+// A picture decoded by the platform or a plug-in: drawn unscaled in its own
+// format, composed in quality mode, stretched in speed mode.
+void DrawOtherPicture(TBitmap& thumbnail, TBitmap& source, int edge) {
+    const ThumbnailLayout layout = LayOutThumbnail(source.Width(), source.Height(), edge);
+    if (layout.scaled && QualityModeNow()) {
+        TThumbnailComposer composer(thumbnail, edge);
+        SendBitmapRows(source, composer);
+        return;
+    }
+    if (layout.scaled)
+        DrawStretched(thumbnail, edge, source, layout.target);
+    else
+        DrawUnscaled(thumbnail, edge, source, layout.target);
+}
+
 }  // namespace
 
 HBITMAP ExtractThumbnail(const std::wstring& path, const std::string& extension) {
@@ -99,23 +124,21 @@ HBITMAP ExtractThumbnail(const std::wstring& path, const std::string& extension)
     const int edge = EdgeSizeForShellVersion(LibraryVersion("Shell32.dll"));
 
     TBitmap thumbnail;
-    thumbnail.SetPixelFormat(TPixelFormat::Bit24);
-    thumbnail.SetSize(edge, edge);  // new pixels are white
     if (IsTextExtension(extension)) {
+        CreateThumbnail(thumbnail, edge, {});  // white, 24 bits
         DrawTextPage(thumbnail, path, *fileSize);
         return thumbnail.ReleaseHandle();
     }
 
-    TBitmap source;
-    DecodePicture(path, extension, source);
-
-    const ThumbnailLayout layout = LayOutThumbnail(source.Width(), source.Height(), edge);
-    if (!layout.scaled)
-        DrawUnscaled(thumbnail, source, layout.target);
-    else if (QualityModeNow())
-        DrawReduced(thumbnail, source, layout.target);
-    else
-        DrawStretched(thumbnail, source, layout.target);
+    const TMappedFile file(path);
+    TBuiltInPictureRows rows(thumbnail, edge);
+    if (DecodeBuiltInRows(file.Bytes(), extension, rows)) {
+        rows.Finish();
+    } else {
+        TBitmap source;
+        DecodeOtherPicture(file.Bytes(), extension, source);
+        DrawOtherPicture(thumbnail, source, edge);
+    }
     GdiFlush();
     return thumbnail.ReleaseHandle();
 }

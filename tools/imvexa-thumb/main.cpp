@@ -1,18 +1,20 @@
 // imvexa-thumb [--edge N] INPUT OUTPUT.bmp|OUTPUT.png
 // Renders the thumbnail of a picture with the portable decoders and the
-// quality reduction: the same pixels as the extractor in quality mode. Writes
+// portable composition, the file read once and its rows composed as they are
+// decoded: the same pixels as the extractor in quality mode. Writes
 // a 24-bit BMP file, or a PNG file for an output ending in .png. Exit status:
 // 0 on success, 1 when the input cannot be decoded, 2 for usage errors.
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "Bitmap.h"
 #include "BuiltInDecoders.h"
-#include "ComposeThumbnail.h"
 #include "ExtensionKey.h"
 #include "QXPNGL.h"
+#include "ThumbnailComposer.h"
 
 using namespace imvexa;
 
@@ -25,6 +27,13 @@ int Usage() {
 
 bool EndsWithPng(const std::string& path) {
     return path.size() >= 4 && ExtensionKey(path, [](unsigned char) { return false; }) == "PNG";
+}
+
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
+    TFileStream file(path, FileMode::OpenRead);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.Size()));
+    file.ReadBuffer(bytes.data(), bytes.size());
+    return bytes;
 }
 
 void Write(TBitmap& thumbnail, const std::string& path) {
@@ -54,15 +63,14 @@ int main(int argc, char** argv) {
     if (argc - first != 2) return Usage();
     const std::string input = argv[first], output = argv[first + 1];
 
-    TBitmap source, thumbnail;
+    TBitmap thumbnail;
     try {
         const std::string key = ExtensionKey(input, [](unsigned char) { return false; });
-        TFileStream file(input, FileMode::OpenRead);
-        if (!DecodeBuiltIn(file, key, source)) {
+        TThumbnailComposer composer(thumbnail, edge);
+        if (!DecodeBuiltInRows(ReadWholeFile(input), key, composer)) {
             std::fprintf(stderr, "imvexa-thumb: no decoder for the extension \"%s\"\n", key.c_str());
             return 1;
         }
-        ComposeThumbnail(source, edge, thumbnail);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "imvexa-thumb: %s\n", error.what());
         return 1;
