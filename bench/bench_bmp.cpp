@@ -1,5 +1,6 @@
-// BMP loading and RLE expansion against a plain copy of the same bytes,
-// measured in the same run: the copy is the floor any reader has to pay.
+// BMP loading (into a DIB image, and as rows from DecodeBMP) and RLE expansion
+// against a plain copy of the same bytes, measured in the same run: the copy
+// is the floor any reader has to pay.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -7,6 +8,9 @@
 #include <cstring>
 #include <vector>
 
+#include "BmpBuilder.h"
+#include "BmpRows.h"
+#include "RowsConsumed.h"
 #include "Stream.h"
 #include "ZdDIB.h"
 #include "PixelMemory.h"
@@ -18,25 +22,6 @@ namespace {
 
 constexpr int kWidth = 2000;
 constexpr int kHeight = 1500;
-
-void Put(std::vector<std::uint8_t>& out, const void* data, std::size_t size) {
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    out.insert(out.end(), bytes, bytes + size);
-}
-
-std::vector<std::uint8_t> BmpFile(int bits, std::uint32_t compression, const std::vector<std::uint8_t>& pixels) {
-    const std::uint32_t colors = bits <= 8 ? 1u << bits : 0;
-    const std::uint32_t offset = 14 + 40 + 4 * colors;
-    BitmapFileHeader file{kBmpFileType, offset + static_cast<std::uint32_t>(pixels.size()), 0, 0, offset};
-    BitmapInfoHeader info{40, kWidth, kHeight, 1, static_cast<std::uint16_t>(bits), compression,
-                          static_cast<std::uint32_t>(pixels.size()), 0, 0, colors, 0};
-    std::vector<std::uint8_t> out;
-    Put(out, &file, sizeof file);
-    Put(out, &info, sizeof info);
-    out.resize(out.size() + 4 * colors, 0x80);
-    Put(out, pixels.data(), pixels.size());
-    return out;
-}
 
 // A photograph-like 24-bit picture: every byte differs from its neighbour.
 std::vector<std::uint8_t> Pixels24() {
@@ -71,7 +56,7 @@ void Report(benchmark::State& state, std::size_t bytes) {
 }
 
 void BM_CopyBaseline24(benchmark::State& state) {
-    const auto file = BmpFile(24, kBiRgb, Pixels24());
+    const auto file = test::BmpBuilder().Size(kWidth, kHeight).Pixels(Pixels24()).Build();
     std::vector<std::uint8_t> copy(file.size());
     for (auto _ : state) {
         std::memcpy(copy.data(), file.data(), file.size());
@@ -81,7 +66,7 @@ void BM_CopyBaseline24(benchmark::State& state) {
 }
 
 void BM_LoadBmp24(benchmark::State& state) {
-    const auto file = BmpFile(24, kBiRgb, Pixels24());
+    const auto file = test::BmpBuilder().Size(kWidth, kHeight).Pixels(Pixels24()).Build();
     for (auto _ : state) {
         TZdDIB image;
         TBorrowedMemoryStream stream(file.data(), file.size());
@@ -89,6 +74,20 @@ void BM_LoadBmp24(benchmark::State& state) {
         benchmark::DoNotOptimize(image.Pixels(0, 0));
     }
     Report(state, file.size());
+}
+
+void BM_DecodeBmp24Rows(benchmark::State& state) {
+    const auto file = BmpFile(24, kBiRgb, Pixels24());
+    bench::TRowsConsumed sink;
+    for (auto _ : state) DecodeBMP(file, sink);
+    Report(state, file.size());
+}
+
+void BM_DecodeRle8Rows(benchmark::State& state) {
+    const auto file = BmpFile(8, kBiRle8, Rle8Codes());
+    bench::TRowsConsumed sink;
+    for (auto _ : state) DecodeBMP(file, sink);
+    Report(state, static_cast<std::size_t>((kWidth + 3) / 4 * 4) * kHeight);
 }
 
 // RLE expansion writes the uncompressed rows: both sides are measured by them.
@@ -121,6 +120,8 @@ void BM_ExpandRle8(benchmark::State& state) {
 
 BENCHMARK(BM_CopyBaseline24)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadBmp24)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeBmp24Rows)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CopyBaselineRle)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExpandRle8)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeRle8Rows)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

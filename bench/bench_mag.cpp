@@ -1,4 +1,4 @@
-// MAG decoding against plain fills and copies of the same number of output
+// MAG decoding (into TMAGImage, and as rows from DecodeMAG) against plain fills and copies of the same number of output
 // bytes, measured in the same run: writing the pixels is the floor any
 // decoder has to pay. Throughput counts the bytes of the decoded pixels.
 #include <benchmark/benchmark.h>
@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "Mag.h"
+#include "MagRows.h"
 #include "PackedPixels.h"
+#include "RowsConsumed.h"
 #include "Stream.h"
 
 using namespace imvexa;
@@ -66,6 +68,13 @@ void DecodeMag(benchmark::State& state, const Case& c) {
     Report(state, c.PixelBytes());
 }
 
+void DecodeMagRows(benchmark::State& state, const Case& c) {
+    const auto file = MagFile(c);
+    bench::TRowsConsumed sink;
+    for (auto _ : state) DecodeMAG(file, sink);
+    Report(state, c.PixelBytes());
+}
+
 void FillBaseline(benchmark::State& state, const Case& c) {
     std::vector<std::uint8_t> pixels(c.PixelBytes());
     for (auto _ : state) {
@@ -89,7 +98,9 @@ void CopyBaseline(benchmark::State& state, const Case& c) {
 BENCHMARK_CAPTURE(FillBaseline, 640x400_16, k16Colors)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(CopyBaseline, 640x400_16, k16Colors)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(DecodeMag, 640x400_16, k16Colors)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(DecodeMagRows, 640x400_16, k16Colors)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(FillBaseline, 1024x768_256, k256Colors)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(CopyBaseline, 1024x768_256, k256Colors)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(DecodeMag, 1024x768_256, k256Colors)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(DecodeMagRows, 1024x768_256, k256Colors)->Unit(benchmark::kMicrosecond);
 BENCHMARK_MAIN();

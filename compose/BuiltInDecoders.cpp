@@ -1,13 +1,13 @@
 #include "BuiltInDecoders.h"
 
 #include <initializer_list>
-#include <type_traits>
 
-#include "BitmapRows.h"
+#include "Bitmap.h"
+#include "BmpRows.h"
 #include "JPEGDecode.h"
-#include "Mag.h"
+#include "MagRows.h"
+#include "PngDecode.h"
 #include "QXPNGL.h"
-#include "Stream.h"
 
 namespace imvexa {
 
@@ -19,33 +19,46 @@ bool IsOneOf(const std::string& key, std::initializer_list<const char*> keys) {
     return false;
 }
 
-// Loads the bytes with a graphic class of the format, then sends the
-// picture's rows.
-template <typename Decoder>
-void SendThrough(std::span<const std::uint8_t> bytes, TRowSink& sink) {
-    TBorrowedMemoryStream file(bytes.data(), bytes.size());
-    Decoder picture;
-    picture.LoadFromStream(file);
-    if constexpr (std::is_same_v<Decoder, TBitmap>) {
-        SendBitmapRows(picture, sink);
-    } else {
-        TBitmap source;
-        source.Assign(&picture);
-        SendBitmapRows(source, sink);
+// Passes a decoder's picture on and remembers whether it was announced.
+class TAnnouncedRows : public TRowSink {
+public:
+    explicit TAnnouncedRows(TRowSink& sink) : sink_(sink) {}
+
+    void Begin(const PictureHeader& header) override {
+        announced_ = true;
+        sink_.Begin(header);
     }
+    void Row(const std::uint8_t* pixels) override { sink_.Row(pixels); }
+
+    bool Announced() const { return announced_; }
+
+private:
+    TRowSink& sink_;
+    bool announced_ = false;
+};
+
+// A PNG file without image data (IEND before any IDAT) loads as an empty
+// graphic, and an empty graphic cannot become a bitmap: such a file fails with
+// that conversion error, as its graphic does.
+void DecodePNGPicture(std::span<const std::uint8_t> bytes, TRowSink& sink) {
+    TAnnouncedRows rows(sink);
+    DecodePNG(bytes, rows);
+    if (rows.Announced()) return;
+    const QXPNGLE empty;
+    TBitmap().Assign(&empty);
 }
 
 }  // namespace
 
 bool DecodeBuiltInRows(std::span<const std::uint8_t> bytes, const std::string& extension, TRowSink& sink) {
     if (IsOneOf(extension, {"BMP", "DIB", "RLE"}))
-        SendThrough<TBitmap>(bytes, sink);
+        DecodeBMP(bytes, sink);
     else if (IsOneOf(extension, {"JPG", "JPEG", "JPE", "JFIF"}))
         DecodeJPEG(bytes, TJPEGSettings{}, sink);
     else if (extension == "PNG")
-        SendThrough<QXPNGLE>(bytes, sink);
+        DecodePNGPicture(bytes, sink);
     else if (extension == "MAG")
-        SendThrough<TMAGImage>(bytes, sink);
+        DecodeMAG(bytes, sink);
     else
         return false;
     return true;

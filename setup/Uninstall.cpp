@@ -2,7 +2,8 @@
 // removes the uninstall entry and, on request, the settings, deletes the
 // read-me copy, has the launcher and the module deleted at the next start of
 // Windows and offers to restart.
-#include "Common.h"
+#include "RegistryLayout.h"
+#include "ShutdownPrivilege.h"
 #include "DeleteAtRestart.h"
 #include "InstalledModule.h"
 #include "Registry.h"

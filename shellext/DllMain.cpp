@@ -5,7 +5,7 @@
 // dying process.
 #include <windows.h>
 
-#include "Common.h"
+#include "ModuleLifetime.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance);

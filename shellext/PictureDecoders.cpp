@@ -1,6 +1,6 @@
 #include "PictureDecoders.h"
 
-#include "Common.h"
+#include "ModuleLifetime.h"
 #include "PlatformPicture.h"
 #include "Stream.h"
 

@@ -3,7 +3,7 @@
 #include <objbase.h>
 
 #include "ClassFactory.h"
-#include "Common.h"
+#include "ModuleLifetime.h"
 #include "ServerCounts.h"
 
 using namespace imvexa;

@@ -2,7 +2,9 @@
 
 #include "AnsiText.h"
 #include "AsciiCase.h"
-#include "Common.h"
+#include "ExtensionLists.h"
+#include "ModuleLifetime.h"
+#include "RegistryLayout.h"
 #include "Owners.h"
 #include "Registration.h"
 #include "SlashList.h"

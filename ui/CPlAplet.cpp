@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "CfgFrm.h"
-#include "Common.h"
+#include "ModuleLifetime.h"
 #include "ModuleInstance.h"
 
 // The Control Panel entry: one applet, "Imvexa", that opens the settings.

@@ -7,7 +7,8 @@
 #include "AboutFrm.h"
 #include "AnsiText.h"
 #include "ApplySettings.h"
-#include "Common.h"
+#include "ModuleLifetime.h"
+#include "RegistryLayout.h"
 #include "ModuleInstance.h"
 #include "PlugInFileDialog.h"
 

@@ -95,24 +95,8 @@ void ReadCoreHeader(TStream& stream, const BitmapFileHeader& file, TZdDIBInfo& i
                                    0};
 }
 
-void CheckPictureSize(const BitmapInfoHeader& header) {
-    if (header.biWidth <= 0 || header.biHeight == 0)
-        throw EZdDIBInvalidDIB("TZdInternalDIB.LoadFromStream: Invalid Width or Height");
-    // 16- and 32-bit pixels are stored with 24 bits.
-    const int storedBitCount = header.biBitCount == 16 || header.biBitCount == 32 ? 24 : header.biBitCount;
-    if (!WithinPixelLimits(header.biWidth, std::abs(std::int64_t{header.biHeight}),
-                           RowStride(header.biWidth, storedBitCount)))
-        throw EZdDIBInvalidDIB("TZdInternalDIB.LoadFromStream: Picture Is Too Large");
-}
-
 std::int64_t BytesLeft(TStream& stream) {
     return stream.Size() - stream.Position();
-}
-
-// Pixel rows are checked against the stream before their memory is taken, so
-// a short hostile file cannot make the reader claim a large block.
-void RequireRowBytes(TStream& stream, std::int64_t size) {
-    if (BytesLeft(stream) < size) throw EZdDIBInvalidDIB("TZdInternalDIB.LoadFromStream: Pixel Data Is Too Short");
 }
 
 // Uncompressed 1-, 4-, 8- and 24-bit rows, read straight into the final block.
@@ -125,59 +109,62 @@ void ReadPlainRows(TStream& stream, TZdDIBInfo& info, bool useMapping) {
     block.HandTo(info);
 }
 
-// Compressed pixel data (the RLE codes) of bfSize - bfOffBits bytes, which
-// must all be present in the stream.
+// Compressed pixel data (the RLE codes), read whole into the final block.
 void ReadEncodedData(TStream& stream, std::int64_t size, TZdDIBInfo& info, bool useMapping) {
-    if (size <= 0 || size > BytesLeft(stream) || size > kMaxPixelBytes)
-        throw EZdDIBInvalidDIB("TZdInternalDIB.LoadFromStream: Invalid Size of Compressed Data");
+    RequireEncodedBytes(stream, size);
     PixelBlock block(size, useMapping);
     stream.ReadBuffer(block.Bits(), static_cast<std::size_t>(size));
     block.HandTo(info);
 }
 
-// Scales one channel of a bit-field pixel to 8 bits: the mask is shifted so
-// that its top bit lands on bit 7, and the shifted value is stretched from
-// 0..divisor to 0..255.
-class ChannelScale {
-public:
-    explicit ChannelScale(std::uint32_t mask) : mask_(mask) {
-        std::uint32_t top = mask;
-        while (top >= 256) {
-            top >>= 1;
-            ++shift_;
-        }
-        while (top < 128) {
-            top <<= 1;
-            --shift_;
-        }
-        divisor_ = top;
-    }
-
-    std::uint8_t operator()(std::uint32_t pixel) const {
-        const std::uint32_t value = shift_ >= 0 ? (pixel & mask_) >> shift_ : (pixel & mask_) << -shift_;
-        return static_cast<std::uint8_t>(value * 255 / divisor_);
-    }
-
-private:
-    std::uint32_t mask_;
-    int shift_ = 0;
-    std::uint32_t divisor_ = 128;
-};
-
 }  // namespace
 
-BitFieldMasks DefaultBitFieldMasks(int bitCount) {
-    return bitCount == 16 ? BitFieldMasks{0x7C00, 0x03E0, 0x001F} : BitFieldMasks{0xFF0000, 0x00FF00, 0x0000FF};
+BmpLayout ReadBmpHeaders(TStream& stream) {
+    const std::int64_t fileStart = stream.Position();
+    const auto file = ReadRecord<BitmapFileHeader>(stream);
+    if (file.bfType != kBmpFileType) throw EZdDIBInvalidDIBFile("TZdInternalDIB.LoadFromFile: File type is invalid");
+
+    BmpLayout layout;
+    const auto headerSize = ReadRecord<std::uint32_t>(stream);
+    if (headerSize == kInfoHeaderSize)
+        ReadInfoHeader(stream, file, layout.info, layout.masks);
+    else if (headerSize == kCoreHeaderSize)
+        ReadCoreHeader(stream, file, layout.info);
+    else
+        throw EZdDIBInvalidDIB("TZdInternalDIB.LoadFromStream: Invalid Bitmap Header Size");
+    layout.pixelOffset = fileStart + file.bfOffBits;
+    layout.encodedSize = std::int64_t{file.bfSize} - std::int64_t{file.bfOffBits};
+    return layout;
+}
+
+void CheckPictureSize(const BitmapInfoHeader& header, TPictureHolding holding) {
+    if (header.biWidth <= 0 || header.biHeight == 0)
+        throw EZdDIBInvalidDIB("TZdInternalDIB.LoadFromStream: Invalid Width or Height");
+    const std::int64_t height = std::abs(std::int64_t{header.biHeight});
+    // 16- and 32-bit pixels are stored with 24 bits.
+    const int storedBitCount = header.biBitCount == 16 || header.biBitCount == 32 ? 24 : header.biBitCount;
+    if (!WithinHoldingLimits(holding, header.biWidth, height, RowStride(header.biWidth, storedBitCount)))
+        throw EZdDIBInvalidDIB("TZdInternalDIB.LoadFromStream: Picture Is Too Large");
+}
+
+void RequireRowBytes(TStream& stream, std::int64_t size) {
+    if (BytesLeft(stream) < size) throw EZdDIBInvalidDIB("TZdInternalDIB.LoadFromStream: Pixel Data Is Too Short");
+}
+
+void RequireEncodedBytes(TStream& stream, std::int64_t size) {
+    if (size <= 0 || size > BytesLeft(stream) || size > kMaxPixelBytes)
+        throw EZdDIBInvalidDIB("TZdInternalDIB.LoadFromStream: Invalid Size of Compressed Data");
+}
+
+BitFieldMasks MasksOfPixels(const BitmapInfoHeader& header, const BitFieldMasks& fileMasks) {
+    if (header.biCompression == kBiRgb) return DefaultBitFieldMasks(header.biBitCount);
+    if (header.biCompression == kBiBitFields) return fileMasks;
+    throw EZdDIBInvalidDIB("TZdInternalDIB.LoadFromStream: Invalid Compression");
 }
 
 void ReadBitFieldPixels(TStream& stream, const BitFieldMasks& masks, TZdDIBInfo& info, bool useMapping) {
-    if (masks.red == 0 || masks.green == 0 || masks.blue == 0)
-        throw EZdDIBInvalidDIB("TZdInternalDIB.LoadFromStream: Invalid Masks");
-    const ChannelScale red(masks.red), green(masks.green), blue(masks.blue);
-
     BitmapInfoHeader& header = info.Header;
-    const int bytesPerPixel = header.biBitCount / 8;
-    const std::int64_t width = header.biWidth;
+    const TBitFieldRows convert(masks, header.biBitCount);
     const std::int64_t rows = std::abs(std::int64_t{header.biHeight});
     const std::int64_t targetStride = RowStride(header.biWidth, 24);
     const std::int64_t sourceStride = RowStride(header.biWidth, header.biBitCount);
@@ -187,17 +174,7 @@ void ReadBitFieldPixels(TStream& stream, const BitFieldMasks& masks, TZdDIBInfo&
 
     for (std::int64_t y = 0; y < rows; ++y) {
         stream.ReadBuffer(sourceRow.data(), sourceRow.size());
-        std::uint8_t* target = block.Bits() + y * targetStride;
-        for (std::int64_t x = 0; x < width; ++x) {
-            const std::uint8_t* source = sourceRow.data() + x * bytesPerPixel;
-            const std::uint32_t pixel = bytesPerPixel == 2
-                                            ? std::uint32_t{source[0]} | std::uint32_t{source[1]} << 8
-                                            : std::uint32_t{source[0]} | std::uint32_t{source[1]} << 8 |
-                                                  std::uint32_t{source[2]} << 16 | std::uint32_t{source[3]} << 24;
-            target[3 * x] = blue(pixel);
-            target[3 * x + 1] = green(pixel);
-            target[3 * x + 2] = red(pixel);
-        }
+        convert.Convert(sourceRow.data(), block.Bits() + y * targetStride, header.biWidth);
     }
     block.HandTo(info);
     header.biBitCount = 24;
@@ -206,33 +183,18 @@ void ReadBitFieldPixels(TStream& stream, const BitFieldMasks& masks, TZdDIBInfo&
 }
 
 void TZdInternalDIB::LoadFromStream(TStream& stream) {
-    const std::int64_t fileStart = stream.Position();
-    const auto file = ReadRecord<BitmapFileHeader>(stream);
-    if (file.bfType != kBmpFileType) throw EZdDIBInvalidDIBFile("TZdInternalDIB.LoadFromFile: File type is invalid");
-
-    TZdDIBInfo info;
-    BitFieldMasks masks{};
-    const auto headerSize = ReadRecord<std::uint32_t>(stream);
-    if (headerSize == kInfoHeaderSize)
-        ReadInfoHeader(stream, file, info, masks);
-    else if (headerSize == kCoreHeaderSize)
-        ReadCoreHeader(stream, file, info);
-    else
-        throw EZdDIBInvalidDIB("TZdInternalDIB.LoadFromStream: Invalid Bitmap Header Size");
-    stream.Seek(fileStart + file.bfOffBits, SeekOrigin::Begin);
-    ReadPixelData(stream, masks, std::int64_t{file.bfSize} - std::int64_t{file.bfOffBits}, info, UseFMO);
-    Install(info);
+    BmpLayout layout = ReadBmpHeaders(stream);
+    stream.Seek(layout.pixelOffset, SeekOrigin::Begin);
+    ReadPixelData(stream, layout.masks, layout.encodedSize, layout.info, UseFMO);
+    Install(layout.info);
 }
 
 void ReadPixelData(TStream& stream, BitFieldMasks masks, std::int64_t encodedSize, TZdDIBInfo& info,
                    bool useMapping) {
-    CheckPictureSize(info.Header);
+    CheckPictureSize(info.Header, TPictureHolding::Whole);
     const BitmapInfoHeader& header = info.Header;
     if (header.biBitCount == 16 || header.biBitCount == 32) {
-        if (header.biCompression != kBiRgb && header.biCompression != kBiBitFields)
-            throw EZdDIBInvalidDIB("TZdInternalDIB.LoadFromStream: Invalid Compression");
-        if (header.biCompression == kBiRgb) masks = DefaultBitFieldMasks(header.biBitCount);
-        ReadBitFieldPixels(stream, masks, info, useMapping);
+        ReadBitFieldPixels(stream, MasksOfPixels(header, masks), info, useMapping);
     } else if (header.biCompression == kBiRgb) {
         ReadPlainRows(stream, info, useMapping);
     } else {

@@ -89,8 +89,12 @@ std::unique_ptr<TZdInternalDIB> TZdInternalDIB::Copy() const {
 }
 
 TZdPixelFormat TZdInternalDIB::PixelFormat() const {
-    const std::uint32_t compression = Info.Header.biCompression;
-    switch (Info.Header.biBitCount) {
+    return PixelFormatOf(Info.Header);
+}
+
+TZdPixelFormat PixelFormatOf(const BitmapInfoHeader& header) {
+    const std::uint32_t compression = header.biCompression;
+    switch (header.biBitCount) {
         case 1:
             if (compression == kBiRgb) return zdPf1Bit;
             throw EZdDIBInvalidDIB("TZdInternalDIB.GetPixelFormat: Invalid DIB(1Bit)");

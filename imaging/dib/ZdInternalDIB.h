@@ -64,6 +64,10 @@ public:
 // Palette" when the platform refuses.
 PaletteHandle GetPaletteFromDIBInfos(const TZdDIBInfo& info);
 
+// The pixel format named by the header's bit count and compression;
+// EZdDIBInvalidDIB for any other combination.
+TZdPixelFormat PixelFormatOf(const BitmapInfoHeader& header);
+
 // Bytes of one row of a DIB with this header.
 std::int64_t DIBStride(const BitmapInfoHeader& header);
 // The first byte of picture row y (0 = the top row, 0 <= y < |biHeight|) of

@@ -6,7 +6,8 @@
 #include <algorithm>
 
 #include "AllocationFailure.h"
-#include "MagRead.h"
+#include "BitmapRows.h"
+#include "MagRows.h"
 #include "MagWrite.h"
 #include "PixelLimits.h"
 
@@ -39,6 +40,16 @@ void FitForMag(TBitmap& bitmap) {
     const bool sixteenColors = format == TPixelFormat::Bit1 || format == TPixelFormat::Bit4;
     bitmap.SetPixelFormat(sixteenColors ? TPixelFormat::Bit4 : TPixelFormat::Bit8);
     bitmap.SetWidth(static_cast<int>(RoundUpToFlagBytes(bitmap.Width(), sixteenColors ? 0 : 1)));
+}
+
+TMagData MagDataOf(const MagLayout& layout, std::vector<std::uint8_t> bytes) {
+    TMagData data;
+    data.FileBytes = std::move(bytes);
+    data.LeadIn = layout.leadIn;
+    data.Header = layout.headerBytes;
+    data.Width = layout.width;
+    data.Height = layout.height;
+    return data;
 }
 
 std::unique_ptr<TBitmap> BlankBitmap() {
@@ -108,12 +119,13 @@ void TMAGImage::LoadFromStream(TStream& stream) {
 }
 
 void TMAGImage::LoadBytes(std::vector<std::uint8_t> bytes) {
-    MagFile file = ReadMagFile(std::move(bytes));
+    MagLayout layout = ReadMagLayout(bytes, TPictureHolding::Whole);
     auto bitmap = std::make_unique<TBitmap>();
-    DecodeMagPicture(file, *bitmap);
-    data_ = std::move(file.data);
+    TBitmapRows rows(*bitmap);
+    SendMagRows(bytes, layout, rows);
+    data_ = std::make_shared<const TMagData>(MagDataOf(layout, std::move(bytes)));
     bitmap_ = std::move(bitmap);
-    Properties = std::move(file.properties);
+    Properties = std::move(layout.properties);
     PaletteModified = true;
     Changed();
 }

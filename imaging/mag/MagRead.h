@@ -1,35 +1,36 @@
 #pragma once
-// Reading MAG files: taking the file bytes apart (ReadMagFile) and decoding
-// the picture into a platform bitmap (DecodeMagPicture).
+// Taking MAG files apart: the lead-in, comment, header and palette, and where
+// the three streams lie. The bytes stay where they are.
 #include <cstdint>
-#include <memory>
+#include <span>
 #include <vector>
 
-#include "Bitmap.h"
 #include "MagTypes.h"
+#include "Palette.h"
+#include "PixelLimits.h"
 
 namespace imvexa {
 
-// A MAG file taken apart. The palette and flag A lie inside the file; the
-// flag B and pixel streams are checked as the decoder reads them.
-struct MagFile {
-    std::shared_ptr<const TMagData> data;
+// What a MAG file says besides its streams.
+struct MagLayout {
+    MagBlock leadIn{};
+    MagBlock headerBytes{};
+    MagHeader header;
     MagProperties properties;
     int colorMode = 0;
-    MagHeader header;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
     // The first 0x00 byte of the file: the palette and the three stream
     // offsets count from here. In a well-formed file it is the header's start.
     std::size_t base = 0;
 };
 
 // Takes the file apart; EMagError when it is not a MAG file, its lead-in,
-// comment or header is cut short, its picture is empty or too large, or its
-// palette or flag A stream runs past the end.
-MagFile ReadMagFile(std::vector<std::uint8_t> bytes);
+// comment or header is cut short, its picture is empty or beyond the limits
+// of the holding, or its palette or flag A stream runs past the end.
+MagLayout ReadMagLayout(std::span<const std::uint8_t> bytes, TPictureHolding holding);
 
-// Gives the bitmap the file's picture: 4 bits per pixel for 16 colours, 8 for
-// 256, the file's palette as colour table. EMagError when a stream runs past
-// the end of the file or a copy reaches outside the picture.
-void DecodeMagPicture(const MagFile& file, TBitmap& bitmap);
+// The file's palette: 16 or 256 entries.
+std::vector<PaletteEntry> ReadMagPalette(std::span<const std::uint8_t> bytes, const MagLayout& layout);
 
 }  // namespace imvexa

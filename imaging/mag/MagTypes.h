@@ -3,6 +3,7 @@
 // writer. A MAG file is a 32-byte lead-in, a comment ended by 0x1A, a 32-byte
 // header, a palette and three streams (flag A, flag B, pixel units); its
 // picture is built of 16-bit units (4 pixels of 4 bits or 2 of 8 bits).
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -81,6 +82,9 @@ inline constexpr std::array<MagCopyPosition, 16> kMagCopyPositions{{
     {0, 0}, {0, 1}, {0, 2}, {0, 4}, {1, 0}, {1, 1}, {2, 0}, {2, 1},
     {2, 2}, {4, 0}, {4, 1}, {4, 2}, {8, 0}, {8, 1}, {8, 2}, {16, 0},
 }};
+// The farthest a copy reaches up: a decoder keeps this many rows above the current one.
+inline constexpr int kMagCopyRowsBack = 16;
+static_assert(std::ranges::all_of(kMagCopyPositions, [](MagCopyPosition p) { return p.dy <= kMagCopyRowsBack; }));
 
 // The image data that assigned TMAGImage objects share (through a
 // shared_ptr; it never changes once built).

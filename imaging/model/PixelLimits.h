@@ -20,7 +20,7 @@ inline constexpr std::int64_t kMaxPictureDimension = std::int64_t{1} << 24;
 // memory. 2^32 pixels (4 gigapixels) take one core about 15 s to decode from a
 // nearly empty file, the hostile case, and about 45 s from photographic data
 // (JPEG); PNG takes about 10 s from a nearly empty truecolour file and about
-// 80 s from a photograph.
+// 80 s from a photograph; a 1-bit BMP about 10 s to reduced thumbnail rows.
 inline constexpr std::int64_t kMaxStreamedPixels = std::int64_t{1} << 32;
 
 // Whether a picture of width × height pixels (height > 0) with rows of stride
@@ -28,6 +28,25 @@ inline constexpr std::int64_t kMaxStreamedPixels = std::int64_t{1} << 32;
 inline bool WithinPixelLimits(std::int64_t width, std::int64_t height, std::int64_t stride) {
     return width > 0 && height > 0 && width <= kMaxPictureDimension && height <= kMaxPictureDimension &&
            stride * height <= kMaxPixelBytes;
+}
+
+// Whether a streamed picture of width × height pixels stays inside the
+// dimension limit and the streamed pixel count.
+inline bool WithinStreamedLimits(std::int64_t width, std::int64_t height) {
+    return width > 0 && height > 0 && width <= kMaxPictureDimension && height <= kMaxPictureDimension &&
+           width * height <= kMaxStreamedPixels;
+}
+
+// How a decoder holds a picture: whole, in one block of pixel memory, or one
+// row at a time while the rows stream to their consumer.
+enum class TPictureHolding { Whole, Rows };
+
+// The limits of the holding: the pixel limits for a whole picture (rows of
+// stride bytes), the streamed limits for rows.
+inline bool WithinHoldingLimits(TPictureHolding holding, std::int64_t width, std::int64_t height,
+                                std::int64_t stride) {
+    return holding == TPictureHolding::Rows ? WithinStreamedLimits(width, height)
+                                            : WithinPixelLimits(width, height, stride);
 }
 
 }  // namespace imvexa

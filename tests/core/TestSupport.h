@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "../common/BmpBuilder.h"
 #include "../common/ExpectError.h"
-#include "BmpBuilder.h"
 #include "Stream.h"
 #include "ZdDIB.h"
 

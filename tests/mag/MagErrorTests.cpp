@@ -20,6 +20,8 @@ struct BadFile {
     const char* name;
     Bytes file;
     const char* detail;
+    // What DecodeMAG finds, where it differs: a streamed picture is not refused for its size.
+    const char* rowsDetail = nullptr;
 };
 
 TEST(MagErrors, MalformedFilesFailWithTheirDetail) {
@@ -37,7 +39,8 @@ TEST(MagErrors, MalformedFilesFailWithTheirDetail) {
         {"no 0x00 before the header", With(good, header, 0x01), "no 0x00 byte before the header"},
         {"right X left of left X", MagBuilder().Area(16, 0, 7, 0).Build(), "picture is empty"},
         {"bottom Y above top Y", MagBuilder().Area(0, 5, 7, 4).Build(), "picture is empty"},
-        {"65536 × 65536", MagBuilder().Colors256().Area(0, 0, 65535, 65535).Build(), "picture is too large"},
+        {"65536 × 65536", MagBuilder().Colors256().Area(0, 0, 65535, 65535).Build(), "picture is too large",
+         "flag A runs past the end of the file"},
         {"palette cut short", Cut(good, header + 32 + 20), "palette runs past the end of the file"},
         {"flag A far past the end", MagBuilder().FlagAOffset(0xFFFFFFF0).Build(), "flag A runs past the end of the file"},
         {"flag A cut short", MagBuilder().Colors256().Area(0, 0, 3, 15).Pixels({}).Build(),
@@ -60,6 +63,9 @@ TEST(MagErrors, MalformedFilesFailWithTheirDetail) {
         SCOPED_TRACE(c.name);
         TMAGImage image;
         ExpectError<EMagError>([&] { Load(image, c.file); }, std::string("MAG image error:") + c.detail);
+        TBitmap rows;
+        ExpectError<EMagError>([&] { DecodeInto(rows, c.file); },
+                               std::string("MAG image error:") + (c.rowsDetail ? c.rowsDetail : c.detail));
     }
 }
 

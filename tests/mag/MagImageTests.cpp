@@ -6,44 +6,6 @@
 namespace imvexa::test {
 namespace {
 
-// A 4- or 8-bit bitmap whose pixels take `values` different indexes at
-// random, and whose colour table is full and distinct.
-std::unique_ptr<TBitmap> Picture(TPixelFormat format, int width, int height, std::uint32_t values) {
-    auto picture = std::make_unique<TBitmap>();
-    TBitmap& bitmap = *picture;
-    bitmap.SetPixelFormat(format);
-    const int bits = bitmap.BitsPerPixel();
-    std::vector<PaletteEntry> colors(std::size_t{1} << bits);
-    for (std::size_t i = 0; i < colors.size(); ++i)
-        colors[i] = PaletteEntry{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
-                                 static_cast<std::uint8_t>(i * 7), 0};
-    bitmap.SetColorTable(colors);
-    bitmap.SetSize(width, height);
-    std::uint32_t state = 2024;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            state = state * 1103515245 + 12345;
-            SetPackedIndex(bitmap.ScanLine(y), x, bits, (state >> 16) % values);
-        }
-    }
-    return picture;
-}
-
-void ExpectSamePicture(const TBitmap& a, const TBitmap& b) {
-    ASSERT_EQ(a.PixelFormat(), b.PixelFormat());
-    ASSERT_EQ(a.Width(), b.Width());
-    ASSERT_EQ(a.Height(), b.Height());
-    const auto rowBytes = static_cast<std::size_t>(a.Width() * a.BitsPerPixel() / 8);
-    for (int y = 0; y < a.Height(); ++y)
-        ASSERT_TRUE(std::equal(a.ScanLine(y), a.ScanLine(y) + rowBytes, b.ScanLine(y))) << "row " << y;
-    ASSERT_EQ(a.ColorTable().size(), b.ColorTable().size());
-    for (std::size_t i = 0; i < a.ColorTable().size(); ++i) {
-        EXPECT_EQ(a.ColorTable()[i].red, b.ColorTable()[i].red);
-        EXPECT_EQ(a.ColorTable()[i].green, b.ColorTable()[i].green);
-        EXPECT_EQ(a.ColorTable()[i].blue, b.ColorTable()[i].blue);
-    }
-}
-
 MagHeader HeaderOf(const TMAGImage& image) {
     return MagHeader::Parse(image.Data().Header);
 }

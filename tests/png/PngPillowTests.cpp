@@ -1,7 +1,8 @@
 // The PNG reader against an independent decoder: Pillow decoded every file
-// of the set at build time (make_pillow_cases.py) and wrote the colours it
-// read, reduced the way QXPNGLE reduces them (alpha dropped, 16-bit samples
-// cut to their high byte). Every pixel must have that colour.
+// of the fixture set (data/pillow, made by make_pillow_cases.py), and the
+// colours it read lie beside each file, reduced the way QXPNGLE reduces them
+// (alpha dropped, 16-bit samples cut to their high byte). Every pixel must
+// have that colour.
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -9,7 +10,7 @@
 #include "PngTestSupport.h"
 
 #ifndef IMVEXA_PILLOW_CASES_DIR
-#error "IMVEXA_PILLOW_CASES_DIR names the folder that make_pillow_cases.py wrote"
+#error "IMVEXA_PILLOW_CASES_DIR names the folder of the Pillow fixtures"
 #endif
 
 namespace imvexa::test::png {

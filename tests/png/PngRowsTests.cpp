@@ -1,6 +1,6 @@
 // The row filters and the Adam7 helpers against the plain definitions, for
 // every pixel distance and row length (the SSE2 paths included).
-#include "PngBuilder.h"
+#include "../common/PngBuilder.h"
 #include "QXPNGLRows.h"
 
 #include <gtest/gtest.h>

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "../common/ExpectError.h"
+#include "../common/PngBuilder.h"
 #include "Bitmap.h"
 #include "PackedPixels.h"
-#include "PngBuilder.h"
 #include "QXPNGL.h"
 #include "Stream.h"
 

@@ -3,7 +3,8 @@
 (Pillow, Debian's python3-pil) reads from it, converted the way QXPNGLE
 converts: alpha dropped, 16-bit samples reduced to their high byte.
 
-Usage: make_pillow_cases.py OUTDIR
+Usage: make_pillow_cases.py OUTDIR (the checked-in set is tests/png/data/pillow;
+run again only to change it)
 
 OUTDIR/manifest.txt has one line per case: "NAME WIDTH HEIGHT BITS", BITS
 being the bitmap format QXPNGLE must produce (1, 4, 8 or 24). NAME.png is

@@ -2,7 +2,8 @@
 of the five row filters (chosen per row), Adam7 interlacing, image data
 split into IDAT chunks of any size, extra chunks, and broken CRCs on demand.
 Only the standard library is used; the decoded reference comes from Pillow
-(make_pillow_cases.py)."""
+(make_pillow_cases.py). It makes the checked-in fixtures and fuzz seeds next
+to Pillow; tests never run it: they build their files with PngBuilder.h."""
 import random
 import struct
 import zlib

@@ -20,9 +20,11 @@
 #include "ApplySettings.h"
 #include "Bitmap.h"
 #include "CfgFrm.h"
-#include "Common.h"
+#include "ExtensionLists.h"
+#include "ModuleLifetime.h"
 #include "QXPNGL.h"
 #include "Registration.h"
+#include "RegistryLayout.h"
 #include "Stream.h"
 #include "WindowsTestSupport.h"
 

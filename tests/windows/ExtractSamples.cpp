@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "BmpFileWriter.h"
-#include "Common.h"
 #include "Registration.h"
+#include "RegistryLayout.h"
 #include "WindowsTestSupport.h"
 
 namespace {

@@ -15,10 +15,11 @@
 
 #include "Bitmap.h"
 #include "ClassFactory.h"
-#include "Common.h"
+#include "RegistryLayout.h"
 #include "QXPNGL.h"
 #include "Thumbnail.h"
 #include "WindowsTestSupport.h"
+#include "../common/BmpBuilder.h"
 #include "../compose/PaletteWithoutWhite.h"
 
 extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID, REFIID, void**);
@@ -55,16 +56,20 @@ protected:
         CoUninitialize();
     }
 
-    // A picture of width × height in the given format, saved as a BMP file.
-    static std::string WriteBitmap(const std::string& name, int width, int height, TPixelFormat format) {
-        TBitmap picture;
-        picture.SetPixelFormat(format);
-        picture.SetSize(width, height);
-        PatBlt(picture.Canvas(), 0, 0, width, height, BLACKNESS);
-        GdiFlush();
-        const std::string path = (folder_ / name).string();
-        picture.SaveToFile(path);
-        return path;
+    // A black picture of width × height at 1, 4, 8 or 24 bits, as a BMP
+    // file; palette pictures have white among their colours.
+    static std::string WriteBitmap(const std::string& name, int width, int height, int bits) {
+        std::vector<std::uint32_t> colors(bits <= 8 ? std::size_t{1} << bits : 0, 0xFFFFFF);
+        if (!colors.empty()) colors[0] = 0;
+        const std::size_t stride = (static_cast<std::size_t>(width) * bits + 31) / 32 * 4;
+        const test::Bytes file = test::BmpBuilder()
+                                     .Size(width, height)
+                                     .Bits(static_cast<std::uint16_t>(bits))
+                                     .ColorsUsed(static_cast<std::uint32_t>(colors.size()))
+                                     .Colors(colors)
+                                     .Pixels(test::Bytes(stride * static_cast<std::size_t>(height)))
+                                     .Build();
+        return WriteFile(name, std::string(file.begin(), file.end()));
     }
 
     static std::string WritePng(const std::string& name, const TBitmap& picture) {
@@ -244,7 +249,7 @@ TEST_F(ExtractorTest, ReadsPathsInTheJapaneseCodePage) {
     // The folder name's second byte is a backslash in Shift_JIS (0x83 0x5C).
     const std::wstring folder = folder_.wstring() + L"\\\u30BD\u8868";
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
-    const std::string picture = WriteBitmap("japanese.bmp", 20, 10, TPixelFormat::Bit24);
+    const std::string picture = WriteBitmap("japanese.bmp", 20, 10, 24);
     const std::wstring target = folder + L"\\\u753B\u50CF.bmp";
     ASSERT_TRUE(CopyFileW(WidePath(picture).c_str(), target.c_str(), FALSE));
 
@@ -264,10 +269,10 @@ TEST_F(ExtractorTest, ReadsPathsInTheJapaneseCodePage) {
 // name that a search for "?" matches. Each must show its own content.
 TEST_F(ExtractorTest, NamesOutsideTheCodePageShowTheirOwnFile) {
     ASSERT_EQ(GetACP(), 932u);
-    WriteBitmap("cafe.bmp", 30, 10, TPixelFormat::Bit24);
-    WriteBitmap("x.bmp", 30, 10, TPixelFormat::Bit24);
+    WriteBitmap("cafe.bmp", 30, 10, 24);
+    WriteBitmap("x.bmp", 30, 10, 24);
     WriteFile("cafe.txt", "");
-    const std::string picture = WriteBitmap("picture.bmp", 20, 10, TPixelFormat::Bit4);
+    const std::string picture = WriteBitmap("picture.bmp", 20, 10, 4);
     const std::string text = WriteFile("text.txt", "hello");
     const std::pair<const wchar_t*, std::string> cases[] = {
         {L"caf\u00E9.bmp", picture}, {L"\uD55C.bmp", picture}, {L"caf\u00E9.txt", text}};
@@ -295,7 +300,7 @@ TEST_F(ExtractorTest, UnknownTypesGiveABlankThumbnail) {
 }
 
 TEST_F(ExtractorTest, CentresSmallPicturesInTheirOwnFormat) {
-    const Result result = Extract(WriteBitmap("small.bmp", 120, 80, TPixelFormat::Bit8));
+    const Result result = Extract(WriteBitmap("small.bmp", 120, 80, 8));
     ASSERT_EQ(result.hr, S_OK);
     EXPECT_EQ(result.dib.dsBm.bmWidth, 120);
     EXPECT_EQ(result.dib.dsBm.bmHeight, 120);
@@ -315,7 +320,7 @@ protected:
 };
 
 TEST_P(ReductionModeTest, FitsLargePicturesIntoTheirRectangle) {
-    const Result result = Extract(WriteBitmap("tall.bmp", 100, 200, TPixelFormat::Bit8));
+    const Result result = Extract(WriteBitmap("tall.bmp", 100, 200, 8));
     ASSERT_EQ(result.hr, S_OK);
     // Quality mode draws a 24-bit reduction; speed mode keeps the picture's format.
     EXPECT_EQ(result.dib.dsBm.bmBitsPixel, GetParam() ? 24 : 8);
@@ -327,7 +332,7 @@ TEST_P(ReductionModeTest, FitsLargePicturesIntoTheirRectangle) {
 }
 
 TEST_P(ReductionModeTest, APictureWhoseHeightRoundsToZero) {
-    const Result flat = Extract(WriteBitmap("flat.bmp", 1000, 4, TPixelFormat::Bit24));
+    const Result flat = Extract(WriteBitmap("flat.bmp", 1000, 4, 24));
     if (GetParam()) {
         EXPECT_EQ(flat.hr, E_FAIL);  // the reduction refuses a zero height
         EXPECT_EQ(flat.bitmap, nullptr);
@@ -389,8 +394,8 @@ TEST(EdgeSizeTest, FollowsTheShellLibraryVersion) {
 // Explorer extracts on several threads at once.
 TEST_F(ExtractorTest, ManyThreadsExtractAtOnce) {
     const std::vector<std::string> files = {
-        WriteBitmap("s1.bmp", 64, 48, TPixelFormat::Bit4), WriteBitmap("s2.bmp", 640, 480, TPixelFormat::Bit24),
-        WriteBitmap("s3.bmp", 300, 90, TPixelFormat::Bit8), WriteBitmap("s4.bmp", 33, 200, TPixelFormat::Bit1)};
+        WriteBitmap("s1.bmp", 64, 48, 4), WriteBitmap("s2.bmp", 640, 480, 24),
+        WriteBitmap("s3.bmp", 300, 90, 8), WriteBitmap("s4.bmp", 33, 200, 1)};
     const int gdiBefore = static_cast<int>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
     std::atomic<int> failures{0};
     std::vector<std::thread> threads;

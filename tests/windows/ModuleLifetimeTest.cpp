@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "ClassFactory.h"
-#include "Common.h"
+#include "RegistryLayout.h"
 #include "WindowsTestSupport.h"
 
 namespace imvexa {

@@ -5,7 +5,8 @@
 
 #include <filesystem>
 
-#include "Common.h"
+#include "ModuleLifetime.h"
+#include "RegistryLayout.h"
 #include "Stream.h"
 #include "Thumbnail.h"
 #include "WindowsTestSupport.h"

@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "ClassFactory.h"
-#include "Common.h"
 #include "Registration.h"
+#include "Registry.h"
+#include "RegistryLayout.h"
 #include "WindowsTestSupport.h"
 
 extern "C" HRESULT WINAPI DllRegisterServer();

@@ -1,0 +1,51 @@
+#include "ModuleLifetime.h"
+
+#include <atomic>
+#include <mutex>
+
+#include "JPEG.h"
+#include "LoadSettings.h"
+#include "Owners.h"
+
+namespace imvexa {
+
+namespace {
+
+std::once_flag startOnce;
+std::atomic<ModuleSettings*> module{nullptr};
+
+// JPEG pictures decode to 8 bits on a palette display, else to 24 bits.
+void ChooseJpegPixelFormat() {
+    const win32::ClientDC screen;
+    if (!screen) return;
+    SetDefaultJPEGPixelFormat(
+        JPEGPixelFormatForDisplay(GetDeviceCaps(screen.Get(), BITSPIXEL), GetDeviceCaps(screen.Get(), PLANES)));
+}
+
+}  // namespace
+
+ModuleSettings& Settings() {
+    std::call_once(startOnce, [] {
+        auto* settings = new ModuleSettings;
+        LoadSettings(*settings);
+        ChooseJpegPixelFormat();
+        module = settings;
+    });
+    return *module.load();
+}
+
+bool StartModule() noexcept {
+    try {
+        Settings();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void EndModule() {
+    const std::unique_ptr<ModuleSettings> settings(module.exchange(nullptr));
+    if (settings && settings->SusieHost) settings->SusieHost->UnloadPlugInsAfterLoaderLock();
+}
+
+}  // namespace imvexa

@@ -1,0 +1,20 @@
+#pragma once
+// Module start and end: the module-wide settings exist from the first export
+// that needs them until the module is unloaded.
+#include "ModuleSettings.h"
+
+namespace imvexa {
+
+// Runs module start once per process (thread-safe), on the first call of an
+// export that needs the settings: loading reads the registry and loads
+// plug-in libraries, which must not happen under the loader lock of DllMain.
+ModuleSettings& Settings();
+// Module start for the exports, which nothing may leave by an exception:
+// false when it failed (it is tried again on the next call).
+bool StartModule() noexcept;
+// Module end: frees what module start created. Runs in DllMain when the
+// module is unloaded, not when the process ends; the plug-in libraries are
+// freed once the loader lock is released.
+void EndModule();
+
+}  // namespace imvexa
