@@ -2,7 +2,8 @@
 // of the library's exceptions or hand over a well-formed picture (Begin
 // once, before any row; every row byte readable). QXPNGLE, which decodes
 // through the same function into its bitmap, must come to the same end:
-// the same error, or a bitmap holding the same rows. Saving that bitmap and
+// the same error (with a bitmap of the announced size once the picture was
+// announced), or a bitmap holding the same rows. Saving that bitmap and
 // reading it back gives the same rows again.
 #include <cstddef>
 #include <cstdint>
@@ -89,6 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         png.LoadFromStream(stream);
     });
     if (decoded != loaded || png.Empty() != !sink.header_) __builtin_trap();
+    if (!png.Empty() && (png.Width() != sink.header_->width || png.Height() != sink.header_->height))
+        __builtin_trap();
     if (!decoded.empty() || png.Empty()) return 0;
     TBitmap bitmap;
     png.AssignTo(bitmap);

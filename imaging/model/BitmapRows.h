@@ -12,13 +12,15 @@ namespace imvexa {
 TPixelFormat PixelFormatForBits(int bitsPerPixel);
 
 // Makes the bitmap the decoded picture: its size, format and colour table at
-// Begin, each row stored where the header's order puts it.
+// Begin, each row stored where the header's order puts it; a decoder may
+// also write the bitmap's rows directly (StoredRow).
 class TBitmapRows : public TRowSink {
 public:
     explicit TBitmapRows(TBitmap& bitmap) : bitmap_(bitmap) {}
 
     void Begin(const PictureHeader& header) override;
     void Row(const std::uint8_t* pixels) override;
+    std::uint8_t* StoredRow(std::int32_t y) override { return bitmap_.ScanLine(y); }
 
 private:
     TBitmap& bitmap_;

@@ -37,6 +37,13 @@ public:
     // pixels packed at bitsPerPixel, (width · bitsPerPixel + 7) / 8 bytes,
     // valid only during the call.
     virtual void Row(const std::uint8_t* pixels) = 0;
+    // A sink that keeps the whole picture at the header's format may offer
+    // its own storage of picture row y (counted from the top), valid from
+    // Begin on. A decoder that produces rows out of order (an interlaced
+    // picture) may then write the packed pixels straight there instead of
+    // buffering the picture: the rows it fills that way count as delivered
+    // and get no Row call. Null (the default): rows come only through Row.
+    virtual std::uint8_t* StoredRow(std::int32_t /*y*/) { return nullptr; }
 };
 
 }  // namespace imvexa

@@ -2,6 +2,7 @@
 // Reading a PNG file's bytes in order. Running past the end fails as a
 // stream does ("Stream read error"), so a truncated file gives the same
 // error whether it comes as bytes or from a stream.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -15,10 +16,14 @@ public:
     explicit TPngBytes(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
     // The next count bytes, which the position then moves past (no bytes
-    // can be taken anywhere, even past the end).
+    // can be taken anywhere, even past the end). Running out leaves the
+    // position at the end at least, as a stream's partial read does.
     const std::uint8_t* Take(std::size_t count) {
         const std::size_t at = position_ < bytes_.size() ? static_cast<std::size_t>(position_) : bytes_.size();
-        if (count > bytes_.size() - at) throw EReadError("Stream read error");
+        if (count > bytes_.size() - at) {
+            position_ = std::max<std::uint64_t>(position_, bytes_.size());
+            throw EReadError("Stream read error");
+        }
         position_ += count;
         return bytes_.data() + at;
     }

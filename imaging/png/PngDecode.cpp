@@ -1,6 +1,6 @@
 // The PNG reader: the signature, the chunk loop (no CRC is checked), the
 // IHDR, PLTE and IEND handlers, and at the first IDAT chunk the decoding of
-// the whole image data (PngImageRows.cpp).
+// the whole image data (PngImageRows.cpp), announced to the sink first.
 //
 // Decisions of this reader beyond the format's fixed rules:
 // - a chunk length above 2^31 - 1 fails with "chunk length over";
@@ -68,6 +68,8 @@ public:
         return static_cast<std::size_t>(bytes_.Position());
     }
 
+    std::uint64_t Position() const { return bytes_.Position(); }
+
 private:
     void HandleIHDR() {
         if (ihdrSeen_) Fail("appear two IHDR");
@@ -130,6 +132,7 @@ private:
         header.height = static_cast<std::int32_t>(height_);
         header.bitsPerPixel = format.outputBits;
         header.colors = Colors(format.outputBits);
+        sink_.Begin(header);
         TPngImageData data(bytes_, remaining_);
         DecodeImageRows(data, format, interlaced_ != 0, header, sink_);
         dataDone_ = true;
@@ -193,8 +196,17 @@ private:
 
 }  // namespace
 
-std::size_t DecodePNG(std::span<const std::uint8_t> bytes, TRowSink& sink, const PngDecodeOptions& options) {
-    return GuardAllocations([&] { return TPngDecoder(bytes, sink, options).Run(); });
+std::size_t DecodePNG(std::span<const std::uint8_t> bytes, TRowSink& sink, const PngDecodeOptions& options,
+                      std::uint64_t* stop) {
+    TPngDecoder decoder(bytes, sink, options);
+    try {
+        const std::size_t used = GuardAllocations([&] { return decoder.Run(); });
+        if (stop != nullptr) *stop = used;
+        return used;
+    } catch (...) {
+        if (stop != nullptr) *stop = decoder.Position();
+        throw;
+    }
 }
 
 }  // namespace imvexa

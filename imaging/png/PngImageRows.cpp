@@ -59,32 +59,55 @@ private:
 
 void DecodePlain(TRowDecoder& rows, const PictureHeader& header, TRowSink& sink) {
     rows.StartPass(header.width);
-    for (std::int32_t y = 0; y < header.height; ++y) {
-        const std::uint8_t* pixels = rows.Next();
-        if (y == 0) sink.Begin(header);
-        sink.Row(pixels);
-    }
+    for (std::int32_t y = 0; y < header.height; ++y) sink.Row(rows.Next());
 }
 
-// The seven passes placed into the whole picture, packed rows at the output
-// depth. Pixels no pass reaches stay 0 (a complete file reaches them all).
-std::vector<std::uint8_t> DecodeAdam7(TRowDecoder& rows, const RowFormat& format, const PictureHeader& header,
-                                      std::size_t rowBytes) {
-    std::vector<std::uint8_t> picture;
+// Picture rows for the seven passes to be placed into, packed at the output
+// depth: the sink's own rows when it offers them, else a buffer of the
+// whole picture taken when the first pass row is decoded, whose rows go to
+// the sink at the end. Pixels no pass reaches keep what the storage held (a
+// complete file reaches them all).
+class TInterlacedPicture {
+public:
+    TInterlacedPicture(const PictureHeader& header, TRowSink& sink)
+        : sink_(sink),
+          height_(header.height),
+          rowBytes_(static_cast<std::size_t>((std::int64_t{header.width} * header.bitsPerPixel + 7) / 8)),
+          direct_(sink.StoredRow(0) != nullptr) {}
+
+    std::uint8_t* Row(std::int32_t y) {
+        if (direct_) return sink_.StoredRow(y);
+        if (buffer_.empty()) buffer_ = WorkBuffer<std::uint8_t>(rowBytes_ * static_cast<std::size_t>(height_));
+        return buffer_.data() + static_cast<std::size_t>(y) * rowBytes_;
+    }
+
+    void Deliver() {
+        if (direct_) return;
+        for (std::int32_t y = 0; y < height_; ++y) sink_.Row(buffer_.data() + static_cast<std::size_t>(y) * rowBytes_);
+    }
+
+private:
+    TRowSink& sink_;
+    std::int32_t height_;
+    std::size_t rowBytes_;
+    bool direct_;
+    std::vector<std::uint8_t> buffer_;
+};
+
+void DecodeAdam7(TRowDecoder& rows, const RowFormat& format, const PictureHeader& header, TRowSink& sink) {
+    TInterlacedPicture picture(header, sink);
     const PlacePixels place = PlacementFor(format.outputBits);
     for (int pass = 0; pass < 7; ++pass) {
         const Adam7Pass& p = kAdam7[pass];
         const std::int64_t passWidth = PassWidth(pass, header.width);
         rows.StartPass(passWidth);
-        for (std::int64_t y = 0; y < header.height; ++y) {
+        for (std::int32_t y = 0; y < header.height; ++y) {
             if (!RowInPass(pass, y, header.width, header.height)) continue;
             const std::uint8_t* pixels = rows.Next();
-            if (picture.empty()) picture = WorkBuffer<std::uint8_t>(rowBytes * static_cast<std::size_t>(header.height));
-            place(picture.data() + static_cast<std::size_t>(y) * rowBytes, pixels, passWidth, p.firstColumn,
-                  p.columnStep);
+            place(picture.Row(y), pixels, passWidth, p.firstColumn, p.columnStep);
         }
     }
-    return picture;
+    picture.Deliver();
 }
 
 }  // namespace
@@ -96,16 +119,11 @@ std::int64_t WorkingRowBytes(const RowFormat& format, std::int64_t width) {
 void DecodeImageRows(TPngImageData& data, const RowFormat& format, bool interlaced, const PictureHeader& header,
                      TRowSink& sink) {
     TRowDecoder rows(data, format, header.width);
-    if (!interlaced) {
+    if (interlaced)
+        DecodeAdam7(rows, format, header, sink);
+    else
         DecodePlain(rows, header, sink);
-        data.Finish();
-        return;
-    }
-    const auto rowBytes = static_cast<std::size_t>((std::int64_t{header.width} * format.outputBits + 7) / 8);
-    const std::vector<std::uint8_t> picture = DecodeAdam7(rows, format, header, rowBytes);
     data.Finish();
-    sink.Begin(header);
-    for (std::int32_t y = 0; y < header.height; ++y) sink.Row(picture.data() + static_cast<std::size_t>(y) * rowBytes);
 }
 
 }  // namespace imvexa::png

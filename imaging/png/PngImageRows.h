@@ -15,11 +15,10 @@ namespace imvexa::png {
 std::int64_t WorkingRowBytes(const RowFormat& format, std::int64_t width);
 
 // Decodes the image data of a picture of header.width × header.height
-// pixels and hands it to the sink, header first. The rows of a plain image
-// go out as they are decoded, so only two rows are kept; an interlaced
-// image is put together whole at the output depth, then sent. The sink's
-// Begin comes with the first finished row: a file that fails before it
-// leaves the sink untouched.
+// pixels and hands it to the sink, which has had Begin. The rows of a plain
+// image go out as they are decoded, so only two rows are kept; an
+// interlaced image is placed pass by pass into the sink's stored rows, or
+// put together whole at the output depth and then sent.
 void DecodeImageRows(TPngImageData& data, const RowFormat& format, bool interlaced, const PictureHeader& header,
                      TRowSink& sink);
 

@@ -45,9 +45,12 @@ public:
     void SetPalette(PaletteHandle palette) override;
 
     // Reads one PNG image from the stream's position into the internal
-    // bitmap (created when the first row is decoded; DecodePNG does the
-    // work) and leaves the stream after the image's IEND chunk. Raises
-    // EQXPNGLE, EReadError when the data ends early, or EOutOfMemory.
+    // bitmap (created, sized and white at the first IDAT chunk, then filled
+    // row by row or pass by pass; DecodePNG does the work) and leaves the
+    // stream after the image's IEND chunk. Raises EQXPNGLE, EReadError when
+    // the data ends early, or EOutOfMemory: a failure before the first IDAT
+    // leaves the graphic as it was, a later one a partly written bitmap, and
+    // the stream where reading stopped.
     void LoadFromStream(TStream& stream) override;
     // Writes the internal bitmap as a PNG file (one without pixels has no
     // image data and loads as an empty graphic); nothing without one.

@@ -13,8 +13,10 @@ namespace imvexa::png {
 
 namespace {
 
-// The rows go into the graphic's bitmap, created if absent when the first
-// row arrives: a load that fails before it leaves the graphic as it was.
+// The rows go into the graphic's bitmap, created if absent when the picture
+// is announced (at the first IDAT chunk): a load that fails before it
+// leaves the graphic as it was, one that fails later a partly written
+// bitmap.
 class TGraphicRows : public TRowSink {
 public:
     explicit TGraphicRows(std::unique_ptr<TBitmap>& bitmap) : bitmap_(bitmap) {}
@@ -26,6 +28,7 @@ public:
     }
 
     void Row(const std::uint8_t* pixels) override { rows_->Row(pixels); }
+    std::uint8_t* StoredRow(std::int32_t y) override { return rows_ ? rows_->StoredRow(y) : nullptr; }
 
 private:
     std::unique_ptr<TBitmap>& bitmap_;
@@ -44,8 +47,17 @@ void ReadPng(TStream& stream, std::unique_ptr<TBitmap>& bitmap) {
     const std::int64_t start = stream.Position();
     const std::vector<std::uint8_t> bytes = ReadRest(stream, start);
     TGraphicRows rows(bitmap);
-    const std::size_t used = DecodePNG(bytes, rows, PngDecodeOptions{.keepsWholePicture = true});
-    stream.Seek(start + static_cast<std::int64_t>(used), SeekOrigin::Begin);
+    // The stream ends where the decoder stopped reading, on success after
+    // the IEND chunk.
+    std::uint64_t stop = 0;
+    const auto seekToStop = [&] { stream.Seek(start + static_cast<std::int64_t>(stop), SeekOrigin::Begin); };
+    try {
+        DecodePNG(bytes, rows, PngDecodeOptions{.keepsWholePicture = true}, &stop);
+    } catch (...) {
+        seekToStop();
+        throw;
+    }
+    seekToStop();
 }
 
 }  // namespace imvexa::png

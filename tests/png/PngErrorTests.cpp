@@ -215,5 +215,77 @@ TEST(PngErrors, FailureInTheImageDataLeavesAPartlyWrittenBitmap) {
               Bytes(image.rows[1].begin(), image.rows[1].end()));
 }
 
+// The bitmap is made at the first IDAT chunk, before any row: a failure in
+// the first row leaves it white, at the declared size and format.
+TEST(PngErrors, FailureInTheFirstRowLeavesAWhiteBitmapOfTheDeclaredFormat) {
+    const struct {
+        int colorType, depth, bits;
+    } cases[] = {{0, 1, 1}, {0, 4, 4}, {0, 8, 8}, {2, 8, 24}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bits);
+        QXPNGLE png;
+        const Bytes file = PngBuilder(MakeImage(13, 5, c.colorType, c.depth, 3)).Filters([](int) { return 7; }).Build();
+        ExpectError<EQXPNGLE>([&] { Load(png, file); }, "not support Filter");
+        ASSERT_FALSE(png.Empty());
+        const TBitmap& bitmap = *png.InternalBitmap();
+        EXPECT_EQ(bitmap.Width(), 13);
+        EXPECT_EQ(bitmap.Height(), 5);
+        EXPECT_EQ(bitmap.BitsPerPixel(), c.bits);
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 13; ++x) ASSERT_EQ(Color(bitmap, x, y), 0xFFFFFFu) << x << ", " << y;
+    }
+}
+
+// An interlaced image goes into the bitmap pass by pass: cut inside the
+// second pass, the first pass's pixels are there and the rest is white.
+TEST(PngErrors, ATruncatedInterlacedImageKeepsThePassesDecoded) {
+    const struct {
+        int colorType, depth;
+    } cases[] = {{0, 4}, {2, 8}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.colorType);
+        const Image image = MakeImage(19, 17, c.colorType, c.depth, 5);
+        const PngBuilder builder = PngBuilder(image).Interlace();
+        QXPNGLE whole;
+        Load(whole, builder.Build());
+        // Pass 1: 3 rows of 3 pixels, each row after its filter byte.
+        const std::size_t pass1 = 3 * (1 + (3 * SamplesPerPixel(c.colorType) * c.depth + 7) / 8);
+        const Bytes filtered = builder.FilteredData();
+        const Bytes cut(filtered.begin(), filtered.begin() + static_cast<std::ptrdiff_t>(pass1 + 1));
+        QXPNGLE png;
+        ExpectError<EQXPNGLE>([&] { Load(png, PngBuilder(image).Interlace().ZlibData(Compress(cut)).Build()); },
+                              "zlib data end");
+        ASSERT_FALSE(png.Empty());
+        for (int y = 0; y < image.height; ++y)
+            for (int x = 0; x < image.width; ++x) {
+                const bool inPass1 = x % 8 == 0 && y % 8 == 0;
+                ASSERT_EQ(Color(*png.InternalBitmap(), x, y), inPass1 ? Color(*whole.InternalBitmap(), x, y) : 0xFFFFFFu)
+                    << x << ", " << y;
+            }
+    }
+}
+
+// A failed load leaves the stream where reading stopped: after the bytes
+// read so far, or at the end when the file runs out.
+TEST(PngErrors, AFailedLoadLeavesTheStreamWhereReadingStopped) {
+    const Bytes whole = PngBuilder(kSmall).Build();
+    const struct {
+        Bytes file;
+        std::int64_t stop;  // from the file's start
+    } cases[] = {
+        {File({Header(1, 1, 3, 0), Chunk("IEND", {})}), 8 + 8 + 10},  // IHDR up to its colour type
+        {Bytes(whole.begin(), whole.end() - 20), static_cast<std::int64_t>(whole.size()) - 20},
+    };
+    for (const auto& c : cases) {
+        Bytes bytes{1, 2, 3};
+        bytes.insert(bytes.end(), c.file.begin(), c.file.end());
+        TMemoryStream stream(bytes);
+        stream.Seek(3, SeekOrigin::Begin);
+        QXPNGLE png;
+        EXPECT_ANY_THROW(png.LoadFromStream(stream));
+        EXPECT_EQ(stream.Position(), 3 + c.stop);
+    }
+}
+
 }  // namespace
 }  // namespace imvexa::test::png
