@@ -3,11 +3,13 @@
 #include <initializer_list>
 
 #include "Bitmap.h"
+#include "BitmapRows.h"
 #include "BmpRows.h"
 #include "JPEGDecode.h"
 #include "MagRows.h"
 #include "PngDecode.h"
 #include "QXPNGL.h"
+#include "Stream.h"
 
 namespace imvexa {
 
@@ -37,6 +39,21 @@ private:
     bool announced_ = false;
 };
 
+// Run-length coded pixels are decoded whole by the platform bitmap, as it
+// loads them: on Windows the platform itself expands the codes (and tolerates
+// codes that leave the picture), so the thumbnail stays what the platform
+// draws. Plain rows stream.
+void DecodeBMPPicture(std::span<const std::uint8_t> bytes, TRowSink& sink) {
+    if (!HasEncodedPixels(bytes)) {
+        DecodeBMPPicture(bytes, sink);
+        return;
+    }
+    TBorrowedMemoryStream file(bytes.data(), bytes.size());
+    TBitmap picture;
+    picture.LoadFromStream(file);
+    SendBitmapRows(picture, sink);
+}
+
 // A PNG file without image data (IEND before any IDAT) loads as an empty
 // graphic, and an empty graphic cannot become a bitmap: such a file fails with
 // that conversion error, as its graphic does.
@@ -52,7 +69,7 @@ void DecodePNGPicture(std::span<const std::uint8_t> bytes, TRowSink& sink) {
 
 bool DecodeBuiltInRows(std::span<const std::uint8_t> bytes, const std::string& extension, TRowSink& sink) {
     if (IsOneOf(extension, {"BMP", "DIB", "RLE"}))
-        DecodeBMP(bytes, sink);
+        DecodeBMPPicture(bytes, sink);
     else if (IsOneOf(extension, {"JPG", "JPEG", "JPE", "JFIF"}))
         DecodeJPEG(bytes, TJPEGSettings{}, sink);
     else if (extension == "PNG")

@@ -89,6 +89,11 @@ void SendBitFieldRows(const BmpLayout& layout, TBmpPixels& pixels, TRowSink& sin
     }
 }
 
+bool IsEncoded(const BitmapInfoHeader& header) {
+    const bool direct = header.biBitCount == 16 || header.biBitCount == 32;
+    return !direct && header.biCompression != kBiRgb;
+}
+
 // RLE codes may place any pixel anywhere below the current row, so the
 // picture is expanded whole, at its own depth, before its first row leaves.
 void SendRleRows(const BmpLayout& layout, TBmpPixels& pixels, TRowSink& sink) {
@@ -112,7 +117,7 @@ void DecodeBMP(std::span<const std::uint8_t> bytes, TRowSink& sink) {
         const BmpLayout layout = ReadBmpHeaders(stream);
         const BitmapInfoHeader& header = layout.info.Header;
         const bool direct = header.biBitCount == 16 || header.biBitCount == 32;
-        const bool encoded = !direct && header.biCompression != kBiRgb;
+        const bool encoded = IsEncoded(header);
         CheckPictureSize(header, encoded ? TPictureHolding::Whole : TPictureHolding::Rows);
         TBmpPixels pixels(bytes, stream, layout);
         if (direct)
@@ -122,6 +127,15 @@ void DecodeBMP(std::span<const std::uint8_t> bytes, TRowSink& sink) {
         else
             SendPlainRows(layout, pixels, sink);
     });
+}
+
+bool HasEncodedPixels(std::span<const std::uint8_t> bytes) {
+    TBorrowedMemoryStream stream(bytes.data(), bytes.size());
+    try {
+        return IsEncoded(ReadBmpHeaders(stream).info.Header);
+    } catch (const Exception&) {
+        return false;
+    }
 }
 
 }  // namespace imvexa

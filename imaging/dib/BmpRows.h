@@ -18,4 +18,9 @@ namespace imvexa {
 // streamed picture may be larger than a bitmap can hold.
 void DecodeBMP(std::span<const std::uint8_t> bytes, TRowSink& sink);
 
+// Whether the BMP file's pixels are run-length coded (RLE4, RLE8, or another
+// coding of palette or 24-bit pixels); false also when its headers cannot be
+// read.
+bool HasEncodedPixels(std::span<const std::uint8_t> bytes);
+
 }  // namespace imvexa
