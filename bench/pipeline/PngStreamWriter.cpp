@@ -3,36 +3,28 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "PngChunks.h"
+#include "PngFormat.h"
+
 namespace imvexa::bench {
 
 namespace {
 
-constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 constexpr std::size_t kChunkBytes = 1 << 20;
 constexpr std::uint8_t kFilterNone = 0, kFilterSub = 1;
-
-void PutBigEndian(std::uint8_t* to, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) to[i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
-}
-
-std::FILE* Create(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) throw std::runtime_error("cannot create " + path);
-    return file;
-}
 
 }  // namespace
 
 PngStreamWriter::PngStreamWriter(const std::string& path, PngLayout layout)
-    : file_(Create(path), std::fclose),
+    : file_(path, FileMode::Create),
       distance_(layout.bitsPerPixel >= 8 ? static_cast<std::size_t>(layout.bitsPerPixel / 8) : 0),
       row_(1 + (static_cast<std::size_t>(layout.width) * static_cast<std::size_t>(layout.bitsPerPixel) + 7) / 8),
       output_(kChunkBytes) {
     if (deflateInit2(&zip_, Z_BEST_SPEED, Z_DEFLATED, 15, 8, Z_RLE) != Z_OK) throw std::runtime_error("deflateInit2");
-    std::fwrite(kSignature, 1, sizeof kSignature, file_.get());
+    file_.WriteBuffer(png::kSignature, sizeof png::kSignature);
     std::uint8_t header[13] = {};
-    PutBigEndian(header, static_cast<std::uint32_t>(layout.width));
-    PutBigEndian(header + 4, static_cast<std::uint32_t>(layout.height));
+    png::PutUInt32(header, static_cast<std::uint32_t>(layout.width));
+    png::PutUInt32(header + 4, static_cast<std::uint32_t>(layout.height));
     header[8] = static_cast<std::uint8_t>(layout.bitsPerPixel == 24 ? 8 : layout.bitsPerPixel);
     header[9] = layout.bitsPerPixel == 24 ? 2 : 3;  // truecolour or indexed
     Chunk("IHDR", header, sizeof header);
@@ -64,7 +56,6 @@ void PngStreamWriter::Row(const std::uint8_t* pixels) {
 void PngStreamWriter::Finish() {
     Deflate(Z_FINISH);
     Chunk("IEND", nullptr, 0);
-    if (std::fflush(file_.get()) != 0 || std::ferror(file_.get())) throw std::runtime_error("write error");
 }
 
 // Runs deflate until it has taken all input (and, when finishing, ended the
@@ -83,18 +74,8 @@ void PngStreamWriter::Deflate(int flush) {
     }
 }
 
-// Length, type, data and the CRC-32 of type and data.
 void PngStreamWriter::Chunk(const char* type, const std::uint8_t* data, std::size_t size) {
-    std::uint8_t head[8];
-    PutBigEndian(head, static_cast<std::uint32_t>(size));
-    std::memcpy(head + 4, type, 4);
-    uLong crc = crc32(0L, head + 4, 4);
-    if (size > 0) crc = crc32(crc, data, static_cast<uInt>(size));
-    std::uint8_t tail[4];
-    PutBigEndian(tail, static_cast<std::uint32_t>(crc));
-    std::fwrite(head, 1, sizeof head, file_.get());
-    if (size > 0) std::fwrite(data, 1, size, file_.get());
-    std::fwrite(tail, 1, sizeof tail, file_.get());
+    png::WriteChunk(file_, type, data, size);
 }
 
 }  // namespace imvexa::bench

@@ -5,14 +5,13 @@
 // samples, as photographs are usually stored) and deflates with run-length
 // matching only, which is fast on gigabytes and compresses smooth pictures well.
 #include <cstdint>
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include <zlib.h>
 
 #include "Palette.h"
+#include "Stream.h"
 
 namespace imvexa::bench {
 
@@ -41,7 +40,7 @@ private:
     void Chunk(const char* type, const std::uint8_t* data, std::size_t size);
     void Deflate(int flush);
 
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_;
+    TFileStream file_;
     z_stream zip_{};
     std::size_t distance_;            // bytes between a sample and its left neighbour; 0: no filter
     std::vector<std::uint8_t> row_;   // filter byte, then the filtered row
