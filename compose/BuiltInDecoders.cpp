@@ -45,7 +45,7 @@ private:
 // draws. Plain rows stream.
 void DecodeBMPPicture(std::span<const std::uint8_t> bytes, TRowSink& sink) {
     if (!HasEncodedPixels(bytes)) {
-        DecodeBMPPicture(bytes, sink);
+        DecodeBMP(bytes, sink);
         return;
     }
     TBorrowedMemoryStream file(bytes.data(), bytes.size());
