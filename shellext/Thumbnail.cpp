@@ -8,7 +8,7 @@
 #include "Bitmap.h"
 #include "BitmapRows.h"
 #include "BuiltInDecoders.h"
-#include "MappedFile.h"
+#include "FileBytes.h"
 #include "ModuleLifetime.h"
 #include "Owners.h"
 #include "PictureDecoders.h"
@@ -131,7 +131,7 @@ HBITMAP ExtractThumbnail(const std::wstring& path, const std::string& extension)
         return thumbnail.ReleaseHandle();
     }
 
-    const TMappedFile file(path);
+    const TFileBytes file(path);
     TBuiltInPictureRows rows(thumbnail, edge);
     if (DecodeBuiltInRows(file.Bytes(), extension, rows)) {
         rows.Finish();
