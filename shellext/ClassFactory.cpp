@@ -2,20 +2,27 @@
 
 #include "ExtrImg.h"
 #include "ServerCounts.h"
+#include "ThumbnailProvider.h"
 
 namespace imvexa {
 
 // {5A3C9E71-2B84-4F6D-9C13-7E2A4B8D0F65}
 const CLSID CLSID_ExtractImage = {0x5A3C9E71, 0x2B84, 0x4F6D, {0x9C, 0x13, 0x7E, 0x2A, 0x4B, 0x8D, 0x0F, 0x65}};
 
+// {CD5D2946-6ADC-47FC-8CF3-040B2BE47F1A}
+const CLSID CLSID_ThumbnailProvider = {0xCD5D2946, 0x6ADC, 0x47FC, {0x8C, 0xF3, 0x04, 0x0B, 0x2B, 0xE4, 0x7F, 0x1A}};
+
 ServerCounts& Counts() {
     static ServerCounts counts;
     return counts;
 }
 
-TClassFactory& TClassFactory::Instance() {
-    static TClassFactory factory;
-    return factory;
+TClassFactory* TClassFactory::For(REFCLSID classId) {
+    static TClassFactory extractors(&TExtractImage::Create);
+    static TClassFactory providers(&TThumbnailProvider::Create);
+    if (IsEqualCLSID(classId, CLSID_ExtractImage)) return &extractors;
+    if (IsEqualCLSID(classId, CLSID_ThumbnailProvider)) return &providers;
+    return nullptr;
 }
 
 STDMETHODIMP TClassFactory::QueryInterface(REFIID riid, void** object) {
@@ -39,7 +46,7 @@ STDMETHODIMP TClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** 
     *object = nullptr;
     if (outer && !IsEqualIID(riid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
     try {
-        return TExtractImage::Create(outer, riid, object);
+        return create_(outer, riid, object);
     } catch (...) {
         return E_UNEXPECTED;
     }

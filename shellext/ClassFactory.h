@@ -1,15 +1,18 @@
 #pragma once
-// The class factory of the extractor: one static instance per process.
+// The class factories of the server's classes (the extractor and the
+// thumbnail provider): one static instance per class and process.
 #include <windows.h>
 #include <unknwn.h>
 
 namespace imvexa {
 
 extern const CLSID CLSID_ExtractImage;
+extern const CLSID CLSID_ThumbnailProvider;
 
 class TClassFactory final : public IClassFactory {
 public:
-    static TClassFactory& Instance();
+    // The factory of the class, or null for a class this server does not have.
+    static TClassFactory* For(REFCLSID classId);
 
     STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
     STDMETHODIMP_(ULONG) AddRef() override;
@@ -24,7 +27,12 @@ public:
     static void UpdateRegistry(bool registering);
 
 private:
-    TClassFactory() = default;
+    // Creates an object (aggregated under outer when given) and queries it for riid.
+    using Creator = HRESULT (*)(IUnknown* outer, REFIID riid, void** object);
+
+    explicit TClassFactory(Creator create) : create_(create) {}
+
+    Creator create_;
 };
 
 }  // namespace imvexa

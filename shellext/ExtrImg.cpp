@@ -5,50 +5,19 @@
 #include "AnsiText.h"
 #include "ClassFactory.h"
 #include "ExtensionKey.h"
-#include "ServerCounts.h"
 #include "Thumbnail.h"
 
 namespace imvexa {
 
 HRESULT TExtractImage::Create(IUnknown* outer, REFIID riid, void** object) {
-    auto* extractor = new (std::nothrow) TExtractImage(outer);
-    if (!extractor) return E_OUTOFMEMORY;
-    // Aggregated, the caller asked for IUnknown and gets the inner one.
-    const HRESULT result = extractor->inner_.QueryInterface(riid, object);
-    extractor->inner_.Release();
-    return result;
+    return Hand(new (std::nothrow) TExtractImage(outer), riid, object);
 }
-
-TExtractImage::TExtractImage(IUnknown* outer) : outer_(outer ? outer : &inner_) {
-    inner_.self = this;
-    ++Counts().objects;
-}
-
-TExtractImage::~TExtractImage() { --Counts().objects; }
 
 IUnknown* TExtractImage::InterfaceFor(REFIID riid) {
-    if (IsEqualIID(riid, IID_IUnknown)) return &inner_;
     if (IsEqualIID(riid, IID_IPersistFile) || IsEqualIID(riid, IID_IPersist)) return static_cast<IPersistFile*>(this);
     if (IsEqualIID(riid, IID_IExtractImage)) return static_cast<IExtractImage*>(this);
     if (IsEqualIID(riid, IID_ISupportErrorInfo)) return static_cast<ISupportErrorInfo*>(this);
     return nullptr;
-}
-
-STDMETHODIMP TExtractImage::InnerUnknown::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    IUnknown* found = self->InterfaceFor(riid);
-    *object = found;
-    if (!found) return E_NOINTERFACE;
-    found->AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) TExtractImage::InnerUnknown::AddRef() { return ++self->references_; }
-
-STDMETHODIMP_(ULONG) TExtractImage::InnerUnknown::Release() {
-    const ULONG left = --self->references_;
-    if (left == 0) delete self;
-    return left;
 }
 
 STDMETHODIMP TExtractImage::GetClassID(CLSID* classId) {
@@ -89,6 +58,6 @@ STDMETHODIMP TExtractImage::Extract(HBITMAP* thumbnail) {
     }
 }
 
-STDMETHODIMP TExtractImage::InterfaceSupportsErrorInfo(REFIID riid) { return InterfaceFor(riid) ? S_OK : S_FALSE; }
+STDMETHODIMP TExtractImage::InterfaceSupportsErrorInfo(REFIID riid) { return Interface(riid) ? S_OK : S_FALSE; }
 
 }  // namespace imvexa

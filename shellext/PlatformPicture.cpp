@@ -17,16 +17,6 @@ namespace {
 // Icons and metafiles are small; a larger file is not one of them.
 constexpr std::int64_t kMaxPictureFileBytes = std::int64_t{64} << 20;
 
-// The source becomes a width × height 24-bit picture of the window colour.
-HDC PrepareBackground(TBitmap& source, int width, int height) {
-    source.SetPixelFormat(TPixelFormat::Bit24);
-    source.SetSize(width, height);
-    HDC dc = source.Canvas();
-    const RECT all{0, 0, width, height};
-    FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
-    return dc;
-}
-
 int DisplayBitsPerPixel() {
     const win32::ClientDC screen;
     return screen ? GetDeviceCaps(screen.Get(), BITSPIXEL) * GetDeviceCaps(screen.Get(), PLANES) : 24;
@@ -35,17 +25,6 @@ int DisplayBitsPerPixel() {
 int ScreenPixelsPerInch() {
     const win32::ClientDC screen;
     return screen ? GetDeviceCaps(screen.Get(), LOGPIXELSX) : 96;
-}
-
-void LoadIconPicture(std::span<const std::uint8_t> file, TBitmap& source) {
-    const auto entries = ReadIconDirectory(file.data(), file.size());
-    const IconImageEntry& image = entries[ChooseIconImage(
-        entries, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), DisplayBitsPerPixel())];
-    const win32::Icon icon(CreateIconFromResourceEx(const_cast<BYTE*>(file.data() + image.offset), image.size, TRUE,
-                                                    0x00030000, image.width, image.height, LR_DEFAULTCOLOR));
-    if (!icon) throw EIconError("Icon image cannot be read");
-    HDC dc = PrepareBackground(source, image.width, image.height);
-    DrawIconEx(dc, 0, 0, icon.Get(), image.width, image.height, 0, nullptr, DI_NORMAL);
 }
 
 HENHMETAFILE EnhancedFromPlaceable(std::span<const std::uint8_t> file, const MetafileInfo& info) {
@@ -57,28 +36,55 @@ HENHMETAFILE EnhancedFromPlaceable(std::span<const std::uint8_t> file, const Met
                               file.data() + kPlaceableHeaderSize, nullptr, &picture);
 }
 
-void LoadMetafilePicture(std::span<const std::uint8_t> file, TBitmap& source) {
+}  // namespace
+
+bool IsPlatformPictureKey(const std::string& extension) {
+    return extension == "ICO" || extension == "EMF" || extension == "WMF";
+}
+
+TPlatformPicture::TPlatformPicture(std::span<const std::uint8_t> file, const std::string& extension,
+                                   int wantedWidth, int wantedHeight) {
+    if (file.empty() || file.size() > static_cast<std::uint64_t>(kMaxPictureFileBytes))
+        throw EReadError("Picture file is empty or too large");
+    if (extension == "ICO") {
+        const auto entries = ReadIconDirectory(file.data(), file.size());
+        const IconImageEntry& image =
+            entries[ChooseIconImage(entries, wantedWidth, wantedHeight, DisplayBitsPerPixel())];
+        icon_.Reset(CreateIconFromResourceEx(const_cast<BYTE*>(file.data() + image.offset), image.size, TRUE,
+                                             0x00030000, image.width, image.height, LR_DEFAULTCOLOR));
+        if (!icon_) throw EIconError("Icon image cannot be read");
+        width_ = image.width;
+        height_ = image.height;
+        return;
+    }
     const MetafileInfo info = ReadMetafileHeader(file.data(), file.size(), ScreenPixelsPerInch());
     if (!WithinPixelLimits(info.width, info.height, RowStride(info.width, 24)))
         throw EMetafileError("Metafile picture is too large");
-    const win32::EnhancedMetafile metafile(info.kind == MetafileKind::Enhanced
-                                               ? SetEnhMetaFileBits(static_cast<UINT>(file.size()), file.data())
-                                               : EnhancedFromPlaceable(file, info));
-    if (!metafile) throw EMetafileError("Metafile cannot be read");
-    HDC dc = PrepareBackground(source, info.width, info.height);
-    const RECT bounds{0, 0, info.width, info.height};
-    PlayEnhMetaFile(dc, metafile.Get(), &bounds);
+    metafile_.Reset(info.kind == MetafileKind::Enhanced
+                        ? SetEnhMetaFileBits(static_cast<UINT>(file.size()), file.data())
+                        : EnhancedFromPlaceable(file, info));
+    if (!metafile_) throw EMetafileError("Metafile cannot be read");
+    width_ = info.width;
+    height_ = info.height;
 }
 
-}  // namespace
+void TPlatformPicture::Draw(HDC dc, int width, int height) const {
+    if (icon_) {
+        DrawIconEx(dc, 0, 0, icon_.Get(), width, height, 0, nullptr, DI_NORMAL);
+    } else {
+        const RECT bounds{0, 0, width, height};
+        PlayEnhMetaFile(dc, metafile_.Get(), &bounds);
+    }
+}
 
 void LoadPlatformPicture(std::span<const std::uint8_t> file, const std::string& extension, TBitmap& source) {
-    if (file.empty() || file.size() > static_cast<std::uint64_t>(kMaxPictureFileBytes))
-        throw EReadError("Picture file is empty or too large");
-    if (extension == "ICO")
-        LoadIconPicture(file, source);
-    else
-        LoadMetafilePicture(file, source);
+    const TPlatformPicture picture(file, extension, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+    source.SetPixelFormat(TPixelFormat::Bit24);
+    source.SetSize(picture.Width(), picture.Height());
+    HDC dc = source.Canvas();
+    const RECT all{0, 0, picture.Width(), picture.Height()};
+    FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
+    picture.Draw(dc, picture.Width(), picture.Height());
     GdiFlush();
 }
 

@@ -1,5 +1,6 @@
 #include "QualityMode.h"
 
+#include "ModuleLifetime.h"
 #include "RegistryLayout.h"
 
 namespace imvexa {
@@ -11,6 +12,14 @@ bool ReadQualityMode(ModuleSettings& settings) {
         quality = registry.ReadBool(kQualityValue);
     settings.QualityMode = quality;
     return quality;
+}
+
+bool QualityModeNow() {
+    try {
+        return ReadQualityMode(Settings());
+    } catch (const ERegistryException&) {
+        return true;
+    }
 }
 
 }  // namespace imvexa

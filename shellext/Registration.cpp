@@ -16,8 +16,8 @@ namespace imvexa {
 
 namespace {
 
-const std::string kClassKey = std::string("CLSID\\") + kExtractorClassText;
-const std::string kServerKey = kClassKey + "\\InprocServer32";
+std::string ClassKey(const char* classText) { return std::string("CLSID\\") + classText; }
+std::string ServerKey(const char* classText) { return ClassKey(classText) + "\\InprocServer32"; }
 
 // This module's file, in its 8.3 form when the path holds a blank.
 std::string ServerPath() {
@@ -46,15 +46,43 @@ void SetClassValue(const std::string& key, const char* name, const std::string& 
     if (result != ERROR_SUCCESS) throw ERegistryException("Cannot write the key " + key);
 }
 
-void RegisterClass() {
-    SetClassValue(kClassKey, nullptr, "Imvexa");
-    SetClassValue(kServerKey, nullptr, ServerPath());
-    SetClassValue(kServerKey, "ThreadingModel", "Apartment");
+void RegisterClasses() {
+    for (const ThumbnailHandler& handler : kThumbnailHandlers) {
+        SetClassValue(ClassKey(handler.classText), nullptr, "Imvexa");
+        SetClassValue(ServerKey(handler.classText), nullptr, ServerPath());
+        SetClassValue(ServerKey(handler.classText), "ThreadingModel", "Apartment");
+    }
 }
 
-void UnregisterClass() {
-    RegDeleteKeyA(HKEY_CLASSES_ROOT, kServerKey.c_str());
-    RegDeleteKeyA(HKEY_CLASSES_ROOT, kClassKey.c_str());
+void UnregisterClasses() {
+    for (const ThumbnailHandler& handler : kThumbnailHandlers) {
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, ServerKey(handler.classText).c_str());
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, ClassKey(handler.classText).c_str());
+    }
+}
+
+// Puts the class in the handler key, keeping any other handler found there
+// as the backup (an earlier backup stays when the key already holds ours).
+void InstallHandler(const std::string& key, const std::string& extension, const char* classText) {
+    TRegistry registry(HKEY_CLASSES_ROOT);
+    if (!registry.OpenKey(key, KeyAccess::Create)) throw ERegistryException("Cannot open the handler key of " + extension);
+    const std::string current = registry.ReadString("");
+    if (!current.empty() && current != classText) registry.WriteString(kBackupValue, current);
+    registry.WriteString("", classText);
+}
+
+// Puts the backup back whatever the key holds now; without one, removes the
+// key while it still names the class.
+void RestoreHandler(const std::string& key, const char* classText) {
+    TRegistry registry(HKEY_CLASSES_ROOT);
+    if (!registry.OpenKey(key, KeyAccess::Write)) return;
+    if (registry.ValueExists(kBackupValue)) {
+        registry.WriteString("", registry.ReadString(kBackupValue));
+        registry.DeleteValue(kBackupValue);
+    } else if (registry.ReadString("") == classText) {
+        registry.CloseKey();
+        registry.DeleteKey(key);
+    }
 }
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
@@ -68,17 +96,17 @@ std::string Trimmed(const std::string& text) {
 
 }  // namespace
 
-std::string HandlerKey(const std::string& extension) {
-    return "." + extension + "\\Shellex\\" + kThumbnailHandlerKey;
+std::string HandlerKey(const std::string& extension, const char* interfaceKey) {
+    return "." + extension + "\\Shellex\\" + interfaceKey;
 }
 
 void TClassFactory::UpdateRegistry(bool registering) {
     try {
         if (registering) {
-            RegisterClass();
+            RegisterClasses();
             RegisterAllHandlers();
         } else {
-            UnregisterClass();
+            UnregisterClasses();
             UnregisterAllHandlers();
         }
     } catch (...) {
@@ -97,12 +125,9 @@ void RegisterHandlerList(const std::string& slashList) {
 
 void RegisterHandler(const std::string& extension) {
     if (extension.empty()) return;
-    TRegistry registry(HKEY_CLASSES_ROOT);
-    if (!registry.OpenKey(HandlerKey(WithAsciiCase(extension, LetterCase::Lower, IsAnsiLeadByte)), KeyAccess::Create))
-        throw ERegistryException("Cannot open the handler key of " + extension);
-    const std::string current = registry.ReadString("");
-    if (!current.empty() && current != kExtractorClassText) registry.WriteString(kBackupValue, current);
-    registry.WriteString("", kExtractorClassText);
+    const std::string lower = WithAsciiCase(extension, LetterCase::Lower, IsAnsiLeadByte);
+    for (const ThumbnailHandler& handler : kThumbnailHandlers)
+        InstallHandler(HandlerKey(lower, handler.interfaceKey), extension, handler.classText);
 
     TRegistry record(HKEY_LOCAL_MACHINE);
     if (!record.OpenKey(kExtensionsKey, KeyAccess::Create))
@@ -120,17 +145,8 @@ void UnregisterAllHandlers() {
 }
 
 void UnregisterHandler(const std::string& extension) {
-    TRegistry registry(HKEY_CLASSES_ROOT);
-    const std::string key = HandlerKey(extension);
-    if (registry.OpenKey(key, KeyAccess::Write)) {
-        if (registry.ValueExists(kBackupValue)) {
-            registry.WriteString("", registry.ReadString(kBackupValue));
-            registry.DeleteValue(kBackupValue);
-        } else if (registry.ReadString("") == kExtractorClassText) {
-            registry.CloseKey();
-            registry.DeleteKey(key);
-        }
-    }
+    for (const ThumbnailHandler& handler : kThumbnailHandlers)
+        RestoreHandler(HandlerKey(extension, handler.interfaceKey), handler.classText);
     // The text list returns to its default at the next module start.
     TRegistry settings(HKEY_LOCAL_MACHINE);
     if (settings.OpenKey(kSettingsKey, KeyAccess::Write)) settings.DeleteValue(kTextExtensionValue);

@@ -14,8 +14,8 @@ HRESULT WINAPI DllGetClassObject(REFCLSID classId, REFIID riid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
     if (!StartModule()) return E_OUTOFMEMORY;
-    if (!IsEqualCLSID(classId, CLSID_ExtractImage)) return CLASS_E_CLASSNOTAVAILABLE;
-    return TClassFactory::Instance().QueryInterface(riid, object);
+    TClassFactory* factory = TClassFactory::For(classId);
+    return factory ? factory->QueryInterface(riid, object) : CLASS_E_CLASSNOTAVAILABLE;
 }
 
 HRESULT WINAPI DllCanUnloadNow() {

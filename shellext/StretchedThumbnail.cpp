@@ -12,11 +12,8 @@ namespace imvexa {
 
 namespace {
 
-// Creates the thumbnail in the picture's format and gives its canvas the
-// stretch mode for a picture of that format.
-HDC PrepareStretch(TBitmap& thumbnail, int edge, TPixelFormat format, const std::vector<PaletteEntry>& colors) {
-    CreateThumbnail(thumbnail, edge, ThumbnailPixelFormat(format, colors));
-    HDC dc = thumbnail.Canvas();
+// Gives dc the stretch mode for a picture of the format.
+void SetStretchMode(HDC dc, TPixelFormat format) {
     const int depth = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
     if (depth <= 8 && depth < BitsPerPixel(format)) {
         SetStretchBltMode(dc, HALFTONE);
@@ -26,13 +23,17 @@ HDC PrepareStretch(TBitmap& thumbnail, int edge, TPixelFormat format, const std:
     } else if (format != TPixelFormat::Bit1) {
         SetStretchBltMode(dc, COLORONCOLOR);
     }
-    return dc;
 }
 
 }  // namespace
 
 void DrawStretched(TBitmap& thumbnail, int edge, TBitmap& source, const Rect& target) {
-    HDC dc = PrepareStretch(thumbnail, edge, source.PixelFormat(), source.ColorTable());
+    CreateThumbnail(thumbnail, edge, ThumbnailPixelFormat(source.PixelFormat(), source.ColorTable()));
+    StretchInto(thumbnail.Canvas(), source, target);
+}
+
+void StretchInto(HDC dc, TBitmap& source, const Rect& target) {
+    SetStretchMode(dc, source.PixelFormat());
     StretchBlt(dc, target.left, target.top, target.right - target.left, target.bottom - target.top, source.Canvas(),
                0, 0, source.Width(), source.Height(), SRCCOPY);
 }
@@ -70,7 +71,12 @@ void TStretchedRows::Row(const std::uint8_t* pixels) {
 }
 
 void TStretchedRows::DrawStretched(TBitmap& thumbnail, int edge, const Rect& target) const {
-    HDC dc = PrepareStretch(thumbnail, edge, PixelFormatForBits(picture_.bitsPerPixel), picture_.colors);
+    CreateThumbnail(thumbnail, edge, ThumbnailPixelFormat(PixelFormatForBits(picture_.bitsPerPixel), picture_.colors));
+    StretchInto(thumbnail.Canvas(), target);
+}
+
+void TStretchedRows::StretchInto(HDC dc, const Rect& target) const {
+    SetStretchMode(dc, PixelFormatForBits(picture_.bitsPerPixel));
     StretchDIBits(dc, target.left, target.top, target.right - target.left, target.bottom - target.top, 0, 0,
                   picture_.width, picture_.height, bits_.data(), reinterpret_cast<const BITMAPINFO*>(&info_),
                   DIB_RGB_COLORS, SRCCOPY);

@@ -13,6 +13,8 @@ namespace imvexa {
 
 // Makes thumbnail the edge × edge thumbnail with the whole source stretched into target.
 void DrawStretched(TBitmap& thumbnail, int edge, TBitmap& source, const Rect& target);
+// Stretches the whole source into target of dc, in the stretch mode for the source's format.
+void StretchInto(HDC dc, TBitmap& source, const Rect& target);
 
 // A decoder's rows kept as a plain-memory DIB, then stretched from there:
 // the thumbnail stays the only DIB section.
@@ -22,7 +24,12 @@ public:
     void Begin(const PictureHeader& header) override;
     void Row(const std::uint8_t* pixels) override;
 
+    std::int32_t Width() const { return picture_.width; }
+    std::int32_t Height() const { return picture_.height; }
+
     void DrawStretched(TBitmap& thumbnail, int edge, const Rect& target) const;
+    // Stretches the picture into target of dc, in the stretch mode for its format.
+    void StretchInto(HDC dc, const Rect& target) const;
 
 private:
     struct Info {

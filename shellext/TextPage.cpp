@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "AnsiText.h"
@@ -40,13 +41,16 @@ std::string Utf16ToAnsi(const std::string& bytes) {
 }
 
 // The graphics layer's default font: 9-point "ＭＳ Ｐゴシック" on a far-east
-// system whose stock font is Shift_JIS, else 8-point "MS Sans Serif".
-win32::Font CreatePageFont(HDC dc) {
+// system whose stock font is Shift_JIS, else 8-point "MS Sans Serif"; scaled
+// for a page of another size.
+win32::Font CreatePageFont(HDC dc, int size) {
     LOGFONTA stock{};
     GetObjectA(GetStockObject(SYSTEM_FONT), sizeof stock, &stock);
     const bool japanese = GetSystemMetrics(SM_DBCSENABLED) && stock.lfCharSet == SHIFTJIS_CHARSET;
     LOGFONTA font{};
-    font.lfHeight = -MulDiv(japanese ? 9 : 8, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    const int height = MulDiv(japanese ? 9 : 8, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    const double scale = std::sqrt(static_cast<double>(size) / kTextPageSize);
+    font.lfHeight = -std::max(1, static_cast<int>(std::lround(height * scale)));
     font.lfWeight = FW_NORMAL;
     font.lfCharSet = japanese ? SHIFTJIS_CHARSET : DEFAULT_CHARSET;
     font.lfPitchAndFamily = DEFAULT_PITCH;
@@ -59,8 +63,8 @@ void DrawFrame(HDC dc, const RECT& page) {
     FrameRect(dc, &page, frame.Get());
 }
 
-void DrawPageText(HDC dc, const std::string& text, RECT inside) {
-    const win32::Font font = CreatePageFont(dc);
+void DrawPageText(HDC dc, int size, const std::string& text, RECT inside) {
+    const win32::Font font = CreatePageFont(dc, size);
     const win32::SelectedObject selected(dc, font.Get());
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &inside, DT_WORDBREAK);
 }
@@ -77,21 +81,23 @@ std::string TextPageContent(const std::string& head) {
     return text;
 }
 
-void DrawTextPage(TBitmap& thumbnail, const std::wstring& path, std::uint64_t fileSize) {
-    const int edge = thumbnail.Width();
-    HDC dc = thumbnail.Canvas();
-    RECT page{0, 0, edge, thumbnail.Height()};
+void DrawTextPage(HDC dc, int size, const std::string& head) {
+    RECT page{0, 0, size, size};
     FillRect(dc, &page, GetSysColorBrush(COLOR_INFOBK));
     DrawFrame(dc, page);
-    if (fileSize == 0) return;
-
-    const std::string text = TextPageContent(ReadHead(path, fileSize));
+    const std::string text = TextPageContent(head.substr(0, kTextPageBytes));
     if (text.empty()) return;
     SetBkMode(dc, OPAQUE);
     SetBkColor(dc, GetSysColor(COLOR_INFOBK));
     SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
-    DrawPageText(dc, text, RECT{1, 1, edge - 1, thumbnail.Height() - 1});
+    DrawPageText(dc, size, text, RECT{1, 1, size - 1, size - 1});
     GdiFlush();
+}
+
+void DrawTextPage(TBitmap& thumbnail, const std::wstring& path, std::uint64_t fileSize) {
+    // An empty file is not opened: its page is drawn even when it is locked.
+    const std::string head = fileSize == 0 ? std::string() : ReadHead(path, fileSize);
+    DrawTextPage(thumbnail.Canvas(), thumbnail.Width(), head);
 }
 
 }  // namespace imvexa

@@ -38,6 +38,11 @@ std::uint32_t LibraryVersion(const char* libraryName) {
 
 int EdgeSizeForShellVersion(std::uint32_t version) { return version < 0x00050000u ? 160 : 120; }
 
+bool IsTextExtension(const std::string& extension) {
+    const auto keys = SlashListKeys(Settings().TextExtensionList());
+    return std::find(keys.begin(), keys.end(), extension) != keys.end();
+}
+
 namespace {
 
 // The file's size from a find-first search, or nothing when it is not found.
@@ -47,27 +52,11 @@ std::optional<std::uint64_t> FindFileSize(const std::wstring& path) {
     return std::uint64_t{found.nFileSizeHigh} << 32 | found.nFileSizeLow;
 }
 
-bool IsTextExtension(const std::string& extension) {
-    const auto keys = SlashListKeys(Settings().TextExtensionList());
-    return std::find(keys.begin(), keys.end(), extension) != keys.end();
-}
-
 void DrawUnscaled(TBitmap& thumbnail, int edge, TBitmap& source, const Rect& target) {
     CreateThumbnail(thumbnail, edge, ThumbnailPixelFormat(source.PixelFormat(), source.ColorTable()));
     if (source.Empty()) return;
     BitBlt(thumbnail.Canvas(), target.left, target.top, source.Width(), source.Height(), source.Canvas(), 0, 0,
            SRCCOPY);
-}
-
-// The per-user reduction mode, read afresh. A value of the wrong type cannot
-// be read and leaves the default, quality, rather than failing every
-// thumbnail of a large picture.
-bool QualityModeNow() {
-    try {
-        return ReadQualityMode(Settings());
-    } catch (const ERegistryException&) {
-        return true;
-    }
 }
 
 // A built-in decoder's rows: composed into the thumbnail as they arrive,

@@ -13,6 +13,9 @@ std::uint32_t LibraryVersion(const char* libraryName);
 // 120 pixels for a shell library of version 5.0 or later, 160 before.
 int EdgeSizeForShellVersion(std::uint32_t version);
 
+// Whether files of the extension key are drawn as text pages (the module's text list).
+bool IsTextExtension(const std::string& extension);
+
 // The thumbnail bitmap of the file at the UTF-16 path (the caller owns it),
 // or null when the file does not exist. Decoding failures raise exceptions.
 HBITMAP ExtractThumbnail(const std::wstring& path, const std::string& extension);

@@ -137,8 +137,11 @@ bool SettingsWritable(const TSettingsChange& change) {
     if (!KeyWritable(HKEY_CURRENT_USER, kSettingsKey)) return false;
     for (const char* key : {kSettingsKey, kPlugInsKey, kExtensionsKey})
         if (!KeyWritable(HKEY_LOCAL_MACHINE, key)) return false;
-    for (const std::string& extension : ExtensionsTouched(change))
-        if (!KeyWritable(HKEY_CLASSES_ROOT, HandlerKey(WithAsciiCase(extension, LetterCase::Lower, IsAnsiLeadByte)))) return false;
+    for (const std::string& extension : ExtensionsTouched(change)) {
+        const std::string lower = WithAsciiCase(extension, LetterCase::Lower, IsAnsiLeadByte);
+        for (const ThumbnailHandler& handler : kThumbnailHandlers)
+            if (!KeyWritable(HKEY_CLASSES_ROOT, HandlerKey(lower, handler.interfaceKey))) return false;
+    }
     return true;
 }
 

@@ -4,6 +4,7 @@
 // copy, and freeing never throws. A handle given away on purpose (to the
 // shell, to another thread) leaves its owner through Release().
 #include <windows.h>
+#include <unknwn.h>
 
 #include <cstddef>
 #include <utility>
@@ -66,6 +67,11 @@ using Brush = GdiObject<HBRUSH>;
 using Font = GdiObject<HFONT>;
 using Palette = GdiObject<HPALETTE>;
 using MemoryDC = Owner<HDC, ::DeleteDC>;
+
+// A COM interface pointer, released once.
+inline void ReleaseInterface(IUnknown* object) noexcept { object->Release(); }
+template <typename Interface>
+using ComInterface = Owner<Interface*, ReleaseInterface>;
 using Icon = Owner<HICON, ::DestroyIcon>;
 using EnhancedMetafile = Owner<HENHMETAFILE, ::DeleteEnhMetaFile>;
 

@@ -6,6 +6,7 @@
 
 #include "BmpBuilder.h"
 #include "Owners.h"
+#include "PngBuilder.h"
 
 namespace {
 
@@ -14,12 +15,23 @@ struct BitmapInfo256 {
     RGBQUAD colors[256];
 };
 
+BitmapSummary SummaryOf(HBITMAP bitmap) {
+    BITMAP object{};
+    if (!GetObjectW(bitmap, sizeof object, &object)) throw std::runtime_error("GetObject failed on the bitmap");
+    return {object.bmWidth, object.bmHeight, object.bmBitsPixel * object.bmPlanes};
+}
+
+void WriteFileBytes(const std::vector<std::uint8_t>& file, const std::wstring& path) {
+    FILE* out = _wfopen(path.c_str(), L"wb");
+    if (!out) throw std::runtime_error("cannot create the output file");
+    const bool written = std::fwrite(file.data(), file.size(), 1, out) == 1;
+    if (std::fclose(out) != 0 || !written) throw std::runtime_error("cannot write the output file");
+}
+
 }  // namespace
 
 BitmapSummary WriteBitmapFile(HBITMAP bitmap, const std::wstring& path) {
-    BITMAP object{};
-    if (!GetObjectW(bitmap, sizeof object, &object)) throw std::runtime_error("GetObject failed on the bitmap");
-    BitmapSummary summary{object.bmWidth, object.bmHeight, object.bmBitsPixel * object.bmPlanes};
+    const BitmapSummary summary = SummaryOf(bitmap);
 
     BitmapInfo256 info{};
     info.header.biSize = sizeof(BITMAPINFOHEADER);
@@ -46,10 +58,26 @@ BitmapSummary WriteBitmapFile(HBITMAP bitmap, const std::wstring& path) {
                                          .Colors(std::move(colors))
                                          .Pixels(std::move(pixels))
                                          .Build();
+    WriteFileBytes(file, path);
+    return summary;
+}
 
-    FILE* out = _wfopen(path.c_str(), L"wb");
-    if (!out) throw std::runtime_error("cannot create the output file");
-    const bool written = std::fwrite(file.data(), file.size(), 1, out) == 1;
-    if (std::fclose(out) != 0 || !written) throw std::runtime_error("cannot write the output file");
+BitmapSummary WritePngFile(HBITMAP bitmap, const std::wstring& path) {
+    const BitmapSummary summary = SummaryOf(bitmap);
+    if (summary.bitsPerPixel != 32) throw std::runtime_error("a PNG file is written from a 32-bit bitmap only");
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), summary.width, -summary.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(summary.width) * 4 * summary.height);
+    const int lines = GetDIBits(imvexa::win32::ClientDC().Get(), bitmap, 0, static_cast<UINT>(summary.height),
+                                pixels.data(), &info, DIB_RGB_COLORS);
+    if (lines != summary.height) throw std::runtime_error("GetDIBits failed on the bitmap");
+
+    imvexa::test::png::Image image{summary.width, summary.height, 6, 8, {}};
+    for (int y = 0; y < summary.height; ++y) {
+        const std::uint8_t* pixel = pixels.data() + static_cast<std::size_t>(y) * summary.width * 4;
+        auto& row = image.rows.emplace_back();
+        for (int x = 0; x < summary.width; ++x, pixel += 4) row.insert(row.end(), {pixel[2], pixel[1], pixel[0], pixel[3]});
+    }
+    WriteFileBytes(imvexa::test::png::PngBuilder(std::move(image)).Build(), path);
     return summary;
 }
