@@ -16,16 +16,17 @@ ThumbnailLayout LayOutThumbnail(int width, int height, int edge) {
         layout.target = {left, top, left + width, top + height};
         return layout;
     }
-    const double ratio = static_cast<double>(width) / height;
-    int scaledWidth = edge, scaledHeight = edge;
-    if (ratio > 1.0)
-        scaledHeight = RoundHalfEven(edge / ratio);
-    else
-        scaledWidth = RoundHalfEven(edge * ratio);
+    const auto [scaledWidth, scaledHeight] = ScaleIntoSquare(width, height, edge);
     layout.scaled = true;
     layout.target = {(edge - scaledWidth) / 2, (edge - scaledHeight) / 2, (edge + scaledWidth) / 2,
                      (edge + scaledHeight) / 2};
     return layout;
+}
+
+ScaledSize ScaleIntoSquare(int width, int height, int edge) {
+    const double ratio = static_cast<double>(width) / height;
+    if (ratio > 1.0) return {edge, RoundHalfEven(edge / ratio)};
+    return {RoundHalfEven(edge * ratio), edge};
 }
 
 }  // namespace imvexa

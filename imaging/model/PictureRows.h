@@ -20,12 +20,16 @@ struct PictureHeader {
     std::int32_t width = 0;
     std::int32_t height = 0;
     // 1, 4 or 8: indices into colors, the leftmost pixel in the highest bits;
-    // 24: blue, green, red bytes.
+    // 24: blue, green, red bytes; 32 (only with alpha): blue, green, red,
+    // alpha bytes, the alpha straight (colours not multiplied by it).
     int bitsPerPixel = 24;
     // The colour table of 1-, 4- and 8-bit pictures (at most 2^bits entries);
     // a 24-bit picture may bring a palette that its pixels do not use.
     std::vector<PaletteEntry> colors;
     TRowOrder order = TRowOrder::TopDown;
+    // Rows of 32 bits with alpha. Only a decoder asked for alpha sends them;
+    // every other sink gets 1, 4, 8 or 24 bits.
+    bool alpha = false;
 };
 
 class TRowSink {

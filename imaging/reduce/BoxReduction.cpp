@@ -27,7 +27,13 @@ void AddBytes(std::uint16_t* __restrict__ partial, const std::uint8_t* __restric
     for (; i < bytes; ++i) partial[i] = static_cast<std::uint16_t>(partial[i] + row[i]);
 }
 
+void MakeMeans(const std::uint64_t* sums, std::uint64_t count, std::uint8_t* pixel) {
+    for (int i = 0; i < 3; ++i) pixel[i] = Mean(sums[i], count);
+}
+
 }  // namespace
+
+const TBoxPixels kBoxMeans{3, 3, MakeMeans};
 
 TBoxReduction::ColumnSums::ColumnSums(std::size_t bytes)
     : sums_(WorkBuffer<std::uint64_t>(bytes)), partial_(WorkBuffer<std::uint16_t>(bytes)) {}
@@ -55,9 +61,9 @@ void TBoxReduction::ColumnSums::Flush() {
 }
 
 TBoxReduction::TBoxReduction(std::int32_t sourceWidth, std::int32_t sourceHeight, std::int32_t width,
-                             std::int32_t height, TRowOrder order, Sink sink)
+                             std::int32_t height, TRowOrder order, Sink sink, const TBoxPixels& pixels)
     : sourceWidth_(sourceWidth), sourceHeight_(sourceHeight), width_(width), height_(height), order_(order),
-      sink_(std::move(sink)) {
+      sink_(std::move(sink)), pixels_(pixels) {
     if (sourceWidth < 1 || width < 1) throw EZdDIBInvalidDIBPara("TZdDIB.SetWidth: Invalid Width");
     if (sourceHeight < 1 || height < 1) throw EZdDIBInvalidDIBPara("TZdDIB.SetWidth: Invalid Height");
     const double scaleX = BoxScale(sourceWidth_, width_);
@@ -66,7 +72,7 @@ TBoxReduction::TBoxReduction(std::int32_t sourceWidth, std::int32_t sourceHeight
     for (std::int64_t x = 0; x < width_; ++x)
         columns_[static_cast<std::size_t>(x)] = SpanOfPixel(x, scaleX, sourceWidth_);
     SpanOfPixel(height_ - 1, scaleY_, sourceHeight_);  // the farthest row box: fail before any row arrives
-    row_ = WorkBuffer<std::uint8_t>(static_cast<std::size_t>(3 * width_));
+    row_ = WorkBuffer<std::uint8_t>(static_cast<std::size_t>(pixels_.targetBytes * width_));
 }
 
 std::int64_t TBoxReduction::Arrival(std::int64_t sourceRow) const {
@@ -108,7 +114,7 @@ void TBoxReduction::OpenBands() {
 }
 
 TBoxReduction::ColumnSums TBoxReduction::TakeSums() {
-    if (spare_.empty()) return ColumnSums(static_cast<std::size_t>(3 * sourceWidth_));
+    if (spare_.empty()) return ColumnSums(static_cast<std::size_t>(pixels_.sourceBytes * sourceWidth_));
     ColumnSums sums = std::move(spare_.back());
     spare_.pop_back();
     sums.Clear();
@@ -117,19 +123,17 @@ TBoxReduction::ColumnSums TBoxReduction::TakeSums() {
 
 void TBoxReduction::Deliver(Band& band) {
     const std::uint64_t* sums = band.sums.Total();
+    const int bytes = pixels_.sourceBytes;
+    std::uint64_t box[kMaxBoxPixelBytes];
     for (std::int64_t x = 0; x < width_; ++x) {
         const BoxSpan& columns = columns_[static_cast<std::size_t>(x)];
-        std::uint64_t blue = 0, green = 0, red = 0;
+        std::fill_n(box, bytes, 0);
         columns.ForEachPixel(sourceWidth_, [&](std::int64_t column, std::int64_t times) {
-            const std::uint64_t* sum = sums + 3 * column;
-            blue += static_cast<std::uint64_t>(times) * sum[0];
-            green += static_cast<std::uint64_t>(times) * sum[1];
-            red += static_cast<std::uint64_t>(times) * sum[2];
+            const std::uint64_t* sum = sums + bytes * column;
+            for (int i = 0; i < bytes; ++i) box[i] += static_cast<std::uint64_t>(times) * sum[i];
         });
         const auto count = static_cast<std::uint64_t>(columns.count * band.rows.count);
-        row_[static_cast<std::size_t>(3 * x)] = Mean(blue, count);
-        row_[static_cast<std::size_t>(3 * x + 1)] = Mean(green, count);
-        row_[static_cast<std::size_t>(3 * x + 2)] = Mean(red, count);
+        pixels_.make(box, count, row_.data() + pixels_.targetBytes * x);
     }
     for (std::int64_t visit = band.firstVisit; visit < band.firstVisit + band.visits; ++visit)
         sink_(static_cast<std::int32_t>(TargetRow(visit)), row_.data());

@@ -12,11 +12,25 @@
 
 namespace imvexa {
 
+// How the reduction reads a source pixel and makes a target pixel: the bytes
+// of each, and the target pixel from the sum of every source byte over the
+// box (sums[sourceBytes]) and the number of pixels the box counts.
+struct TBoxPixels {
+    int sourceBytes;  // at most kMaxBoxPixelBytes
+    int targetBytes;
+    void (*make)(const std::uint64_t* sums, std::uint64_t count, std::uint8_t* pixel);
+};
+inline constexpr int kMaxBoxPixelBytes = 8;
+
+// Blue, green, red in and out, each the rounded mean: ReduceImage's pixels.
+extern const TBoxPixels kBoxMeans;
+
 // Reduces a picture of sourceWidth × sourceHeight 24-bit pixels (bytes blue,
 // green, red) to width × height pixels, each the same box mean as AverageBox
 // gives for it in ReduceImage, and hands every finished target row to the
 // sink: its row number counted from the top and its 3·width bytes (valid
-// during the call). Target rows with the same source rows are summed once;
+// during the call). Other pixels than blue, green, red bytes are read and
+// made as pixels says, over the same boxes. Target rows with the same source rows are summed once;
 // at most three such runs are summed at a time, each in buffers of the source
 // width. Target rows are delivered in the order the source rows arrive.
 class TBoxReduction {
@@ -28,9 +42,9 @@ public:
     // the source or the target), ERangeError when a box would lie beyond the
     // coordinates that AverageBox accepts.
     TBoxReduction(std::int32_t sourceWidth, std::int32_t sourceHeight, std::int32_t width, std::int32_t height,
-                  TRowOrder order, Sink sink);
+                  TRowOrder order, Sink sink, const TBoxPixels& pixels = kBoxMeans);
 
-    // Takes the next source row: 3·sourceWidth bytes. Raises ERangeError when
+    // Takes the next source row: sourceBytes·sourceWidth bytes. Raises ERangeError when
     // all source rows have already been given.
     void AddRow(const std::uint8_t* pixels);
 
@@ -71,6 +85,7 @@ private:
     std::int64_t sourceWidth_, sourceHeight_, width_, height_;
     TRowOrder order_;
     Sink sink_;
+    TBoxPixels pixels_;
     double scaleY_;
     std::vector<BoxSpan> columns_;
     std::vector<std::uint8_t> row_;  // the target row being delivered
