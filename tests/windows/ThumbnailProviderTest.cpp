@@ -208,14 +208,20 @@ TEST_F(ThumbnailProviderTest, HasTheComposedPixelsOfTheBuiltInFormats) {
 }
 
 TEST_F(ThumbnailProviderTest, IconsKeepTheirTransparencyAtTheFittedSize) {
-    for (UINT size : {16u, 32u, 256u}) {
-        const Thumbnail icon = ProviderThumbnail(Sample("icon.ico"), size);
-        ASSERT_EQ(icon.hr, S_OK) << size;
-        EXPECT_EQ(icon.alpha, WTSAT_ARGB) << size;
-        EXPECT_LE(icon.width, static_cast<int>(size));
-        EXPECT_EQ(icon.width, icon.height);
-        EXPECT_EQ(icon.At(0, 0)[3], 0) << size;  // the mask's transparent border
-        EXPECT_EQ(icon.At(icon.width / 2, icon.height / 2)[3], 255) << size;
+    struct Case {
+        UINT size;
+        int width;
+        int cornerAlpha;  // the mask's transparent border; blended where the image is scaled down
+    };
+    for (const Case& c : {Case{16, 16, -1}, Case{32, 32, 0}, Case{256, 48, 0}}) {
+        const Thumbnail icon = ProviderThumbnail(Sample("icon.ico"), c.size);
+        ASSERT_EQ(icon.hr, S_OK) << c.size;
+        EXPECT_EQ(icon.alpha, WTSAT_ARGB) << c.size;
+        ASSERT_EQ(icon.width, c.width) << c.size;
+        EXPECT_EQ(icon.height, c.width) << c.size;
+        if (c.cornerAlpha >= 0) EXPECT_EQ(icon.At(0, 0)[3], c.cornerAlpha) << c.size;
+        EXPECT_LT(icon.At(0, 0)[3], 255) << c.size;
+        EXPECT_EQ(icon.At(icon.width / 2, icon.height / 2)[3], 255) << c.size;
     }
 }
 
