@@ -40,29 +40,36 @@ void SetValue(HKEY root, const std::string& key, const char* name, const std::st
     RegCloseKey(handle);
 }
 
-std::string Handler(const std::string& extension) { return "." + extension + "\\Shellex\\" + kThumbnailHandlerKey; }
+std::string Handler(const std::string& extension, const char* interfaceKey = kThumbnailHandlerKey) {
+    return "." + extension + "\\Shellex\\" + interfaceKey;
+}
 
 class RegistrationTest : public ::testing::Test {
 protected:
     PrivateRegistry registry_;
 };
 
-TEST_F(RegistrationTest, RegistersTheClassAndEveryBuiltInAndTextExtension) {
+TEST_F(RegistrationTest, RegistersTheClassesAndEveryBuiltInAndTextExtension) {
     ASSERT_EQ(DllRegisterServer(), S_OK);
-    const std::string classKey = std::string("CLSID\\") + kExtractorClassText;
-    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, classKey, nullptr), "Imvexa");
-    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, classKey + "\\InprocServer32", "ThreadingModel"), "Apartment");
-    EXPECT_TRUE(Value(HKEY_CLASSES_ROOT, classKey + "\\InprocServer32", nullptr).has_value());
-    for (const char* extension : {"bmp", "jfif", "mag", "txt", "hpp"}) {
-        EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler(extension), nullptr), kExtractorClassText) << extension;
-        EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler(extension), kBackupValue), std::nullopt) << extension;
+    for (const ThumbnailHandler& handler : kThumbnailHandlers) {
+        const std::string classKey = std::string("CLSID\\") + handler.classText;
+        EXPECT_EQ(Value(HKEY_CLASSES_ROOT, classKey, nullptr), "Imvexa");
+        EXPECT_EQ(Value(HKEY_CLASSES_ROOT, classKey + "\\InprocServer32", "ThreadingModel"), "Apartment");
+        EXPECT_TRUE(Value(HKEY_CLASSES_ROOT, classKey + "\\InprocServer32", nullptr).has_value());
+        for (const char* extension : {"bmp", "jfif", "mag", "txt", "hpp"}) {
+            const std::string key = Handler(extension, handler.interfaceKey);
+            EXPECT_EQ(Value(HKEY_CLASSES_ROOT, key, nullptr), handler.classText) << key;
+            EXPECT_EQ(Value(HKEY_CLASSES_ROOT, key, kBackupValue), std::nullopt) << key;
+        }
     }
     EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kExtensionsKey, "JFIF"), "");
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Imvexa"));  // no ProgID
 
     ASSERT_EQ(DllUnregisterServer(), S_OK);
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, classKey));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, Handler("bmp")));
+    for (const ThumbnailHandler& handler : kThumbnailHandlers) {
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, std::string("CLSID\\") + handler.classText));
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, Handler("bmp", handler.interfaceKey)));
+    }
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ".bmp\\Shellex"));
     EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kExtensionsKey, "JFIF"), "");  // the record stays
 }
@@ -77,6 +84,19 @@ TEST_F(RegistrationTest, AForeignHandlerIsBackedUpOnceAndRestored) {
     UnregisterAllHandlers();
     EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler("png"), nullptr), kForeign);
     EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler("png"), kBackupValue), std::nullopt);
+}
+
+TEST_F(RegistrationTest, EachInterfaceKeepsAndGetsBackItsOwnForeignHandler) {
+    SetValue(HKEY_CLASSES_ROOT, Handler("png", kThumbnailProviderKey), nullptr, kOther);
+    RegisterHandler("PNG");  // the extractor's key had no handler before
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler("png", kThumbnailProviderKey), nullptr), kProviderClassText);
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler("png", kThumbnailProviderKey), kBackupValue), kOther);
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler("png"), kBackupValue), std::nullopt);
+
+    UnregisterAllHandlers();
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler("png", kThumbnailProviderKey), nullptr), kOther);
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, Handler("png", kThumbnailProviderKey), kBackupValue), std::nullopt);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, Handler("png")));
 }
 
 TEST_F(RegistrationTest, AHandlerInstalledLaterIsOverwrittenOnlyByABackup) {
