@@ -57,9 +57,11 @@ void DecodeBMPPicture(std::span<const std::uint8_t> bytes, TRowSink& sink) {
 // A PNG file without image data (IEND before any IDAT) loads as an empty
 // graphic, and an empty graphic cannot become a bitmap: such a file fails with
 // that conversion error, as its graphic does.
-void DecodePNGPicture(std::span<const std::uint8_t> bytes, TRowSink& sink) {
+void DecodePNGPicture(std::span<const std::uint8_t> bytes, TRowSink& sink, const BuiltInDecodeOptions& options) {
     TAnnouncedRows rows(sink);
-    DecodePNG(bytes, rows);
+    PngDecodeOptions png;
+    png.alpha = options.alpha;
+    DecodePNG(bytes, rows, png);
     if (rows.Announced()) return;
     const QXPNGLE empty;
     TBitmap().Assign(&empty);
@@ -67,13 +69,14 @@ void DecodePNGPicture(std::span<const std::uint8_t> bytes, TRowSink& sink) {
 
 }  // namespace
 
-bool DecodeBuiltInRows(std::span<const std::uint8_t> bytes, const std::string& extension, TRowSink& sink) {
+bool DecodeBuiltInRows(std::span<const std::uint8_t> bytes, const std::string& extension, TRowSink& sink,
+                       const BuiltInDecodeOptions& options) {
     if (IsOneOf(extension, {"BMP", "DIB", "RLE"}))
         DecodeBMPPicture(bytes, sink);
     else if (IsOneOf(extension, {"JPG", "JPEG", "JPE", "JFIF"}))
         DecodeJPEG(bytes, TJPEGSettings{}, sink);
     else if (extension == "PNG")
-        DecodePNGPicture(bytes, sink);
+        DecodePNGPicture(bytes, sink, options);
     else if (extension == "MAG")
         DecodeMAG(bytes, sink);
     else

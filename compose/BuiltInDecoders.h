@@ -9,9 +9,16 @@
 
 namespace imvexa {
 
+struct BuiltInDecodeOptions {
+    // PNGs with transparency come as rows with alpha (PngDecodeOptions::alpha);
+    // the other formats are opaque.
+    bool alpha = false;
+};
+
 // Decodes the file's bytes into the sink when the key names a built-in
 // portable decoder (BMP/DIB/RLE, JPG/JPEG/JPE/JFIF, PNG, MAG) and returns
 // true; false for any other key, without reading. Decoder errors propagate.
-bool DecodeBuiltInRows(std::span<const std::uint8_t> bytes, const std::string& extension, TRowSink& sink);
+bool DecodeBuiltInRows(std::span<const std::uint8_t> bytes, const std::string& extension, TRowSink& sink,
+                       const BuiltInDecodeOptions& options = {});
 
 }  // namespace imvexa

@@ -109,7 +109,7 @@ void TSizedComposer::PutReducedRow(std::int32_t row, const std::uint8_t* pixels)
 bool ComposeBuiltInAtSize(std::span<const std::uint8_t> bytes, const std::string& extension, int size,
                           TBgraPicture& picture) {
     TSizedComposer composer(size);
-    if (!DecodeBuiltInRows(bytes, extension, composer)) return false;
+    if (!DecodeBuiltInRows(bytes, extension, composer, {.alpha = true})) return false;
     picture = composer.TakePicture();
     return true;
 }

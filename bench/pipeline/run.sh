@@ -2,7 +2,7 @@
 # bench/pipeline/run.sh [--runs N] [--baseline COMMIT | --baseline-program PATH]
 #
 # The pixel pipeline's figures, natively: wall time and peak resident memory
-# of one thumbnail (imvexa-thumb, 120 pixels) for each file of a generated
+# of one thumbnail (imvexa-thumb --square, 120 pixels) for each file of a generated
 # corpus, as a markdown table on standard output (progress on standard error).
 #
 # - Builds imvexa-thumb, the corpus generator and the runner in build/native
@@ -81,7 +81,11 @@ fi
 label=$(git -C "$root" rev-parse --short HEAD)
 git -C "$root" diff --quiet HEAD || label+=+
 programs=("$label=$native/tools/imvexa-thumb")
+square=(--square "$label")
 if [ -n "$baseline_program" ]; then
-  programs+=("${baseline_commit:-baseline}=$baseline_program")
+  baseline_label=${baseline_commit:-baseline}
+  programs+=("$baseline_label=$baseline_program")
+  # A program older than --square makes the square thumbnail without it.
+  if { "$baseline_program" 2>&1 || true; } | grep -q -- --square; then square+=(--square "$baseline_label"); fi
 fi
-"$native/bench/pipeline/pipeline_run" --runs "$runs" "$corpus" "$root/build/bench-out" "${programs[@]}"
+"$native/bench/pipeline/pipeline_run" --runs "$runs" "${square[@]}" "$corpus" "$root/build/bench-out" "${programs[@]}"

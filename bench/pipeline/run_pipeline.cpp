@@ -1,6 +1,8 @@
-// pipeline_run [--runs N] CORPUS OUTPUT NAME=PROGRAM [NAME=PROGRAM]
+// pipeline_run [--runs N] [--square NAME]... CORPUS OUTPUT NAME=PROGRAM [NAME=PROGRAM]
 // Thumbnails every file of the CORPUS folder (in name order) with each
-// PROGRAM, an imvexa-thumb, N times (default 5); with two programs the runs
+// PROGRAM, an imvexa-thumb, N times (default 5): the extractor's square
+// thumbnail, which a program named with --square is asked for by that
+// option (earlier programs make it by default); with two programs the runs
 // alternate, so that both meet the same machine. Thumbnails go to the OUTPUT
 // folder. Prints progress on standard error and the markdown table of
 // PipelineTable.h on standard output, a row per file as it is done.
@@ -26,12 +28,14 @@ namespace {
 struct Program {
     std::string name;
     std::string path;
+    bool square = false;  // the program is given --square
 };
 
 struct Options {
     int runs = 5;
     fs::path corpus, output;
     std::vector<Program> programs;
+    std::vector<std::string> square;  // names of the programs given --square
 };
 
 bool Parse(int argc, char** argv, Options& options) {
@@ -40,6 +44,7 @@ bool Parse(int argc, char** argv, Options& options) {
         options.runs = std::atoi(argv[at + 1]);
         at += 2;
     }
+    for (; at + 1 < argc && std::string(argv[at]) == "--square"; at += 2) options.square.push_back(argv[at + 1]);
     if (argc - at < 3 || argc - at > 4 || options.runs < 1) return false;
     options.corpus = argv[at++];
     options.output = argv[at++];
@@ -47,7 +52,9 @@ bool Parse(int argc, char** argv, Options& options) {
         const std::string text = argv[at];
         const std::size_t equals = text.find('=');
         if (equals == std::string::npos || equals == 0) return false;
-        options.programs.push_back({text.substr(0, equals), text.substr(equals + 1)});
+        const std::string name = text.substr(0, equals);
+        const bool square = std::find(options.square.begin(), options.square.end(), name) != options.square.end();
+        options.programs.push_back({name, text.substr(equals + 1), square});
     }
     return true;
 }
@@ -87,7 +94,10 @@ void Measure(const Options& options, const fs::path& file) {
         thumbnails.push_back(options.output / (program.name + "-" + file.filename().string() + ".bmp"));
     for (int run = 1; run <= options.runs; ++run) {
         for (std::size_t i = 0; i < options.programs.size(); ++i) {
-            const RunMeasure measure = RunChild({options.programs[i].path, file.string(), thumbnails[i].string()});
+            const Program& program = options.programs[i];
+            std::vector<std::string> arguments{program.path, file.string(), thumbnails[i].string()};
+            if (program.square) arguments.insert(arguments.begin() + 1, "--square");
+            const RunMeasure measure = RunChild(arguments);
             figures[i].Add(measure);
             std::fprintf(stderr, "%s, %s, run %d/%d: %.2f s, %.0f MiB%s\n", file.filename().c_str(),
                          options.programs[i].name.c_str(), run, options.runs, measure.seconds, measure.peakMiB,
@@ -104,7 +114,7 @@ void Measure(const Options& options, const fs::path& file) {
 int main(int argc, char** argv) {
     Options options;
     if (!Parse(argc, argv, options)) {
-        std::fprintf(stderr, "usage: pipeline_run [--runs N] CORPUS OUTPUT NAME=PROGRAM [NAME=PROGRAM]\n");
+        std::fprintf(stderr, "usage: pipeline_run [--runs N] [--square NAME]... CORPUS OUTPUT NAME=PROGRAM [NAME=PROGRAM]\n");
         return 2;
     }
     try {

@@ -24,6 +24,7 @@
 
 #include "AllocationFailure.h"
 #include "PixelLimits.h"
+#include "PngAlphaRows.h"
 #include "PngBytes.h"
 #include "PngErrors.h"
 #include "PngFormat.h"
@@ -61,6 +62,7 @@ public:
                 case kIEND: HandleIEND(); break;
                 case kIHDR: HandleIHDR(); break;
                 case kPLTE: HandlePLTE(); break;
+                case kTRNS: HandleTRNS(); break;
                 default: bytes_.Skip(static_cast<std::uint32_t>(remaining_)); break;
             }
             bytes_.Take(4);  // the CRC, unchecked
@@ -117,6 +119,17 @@ private:
         plteCount_ = count;
     }
 
+    // Kept only for rows with alpha; the most a tRNS chunk can hold is one
+    // byte per palette entry, longer ones are ignored.
+    void HandleTRNS() {
+        if (!options_.alpha || remaining_ > 256) {
+            bytes_.Skip(static_cast<std::uint32_t>(remaining_));
+            return;
+        }
+        const std::uint8_t* data = bytes_.Take(static_cast<std::size_t>(remaining_));
+        transparency_.assign(data, data + remaining_);
+    }
+
     void HandleIEND() {
         iendSeen_ = true;
         if (remaining_ != 0) Fail("error IEND size");
@@ -125,17 +138,27 @@ private:
     void HandleIDAT() {
         if (dataDone_) Fail("appear two IDAT");
         if (!ihdrSeen_) Fail("IHDR None");
-        const RowFormat format = ChooseRowFormat(colorTypeBase_, alpha_, bitDepth_);
+        const RowFormat format = ChooseFormat();
         CheckSize(format);
         PictureHeader header;
         header.width = static_cast<std::int32_t>(width_);
         header.height = static_cast<std::int32_t>(height_);
         header.bitsPerPixel = format.outputBits;
         header.colors = Colors(format.outputBits);
+        header.alpha = format.outputBits == 32;
         sink_.Begin(header);
         TPngImageData data(bytes_, remaining_);
         DecodeImageRows(data, format, interlaced_ != 0, header, sink_);
         dataDone_ = true;
+    }
+
+    RowFormat ChooseFormat() const {
+        if (options_.alpha) {
+            const std::span<const PaletteEntry> palette(palette_.data(), static_cast<std::size_t>(plteCount_));
+            if (auto format = ChooseAlphaRowFormat(colorTypeBase_, alpha_, bitDepth_, palette, transparency_))
+                return *std::move(format);
+        }
+        return ChooseRowFormat(colorTypeBase_, alpha_, bitDepth_);
     }
 
     // Sizes that bound the work: the dimensions, the pixel count (time), the
@@ -192,6 +215,7 @@ private:
 
     std::array<PaletteEntry, 256> palette_{};
     int plteCount_ = 0;
+    std::vector<std::uint8_t> transparency_;  // the tRNS data, when rows with alpha are asked for
 };
 
 }  // namespace

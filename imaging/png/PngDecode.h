@@ -13,10 +13,14 @@ struct PngDecodeOptions {
     // output depth must then fit kMaxPixelBytes too, or the file fails
     // before any row ("image size error").
     bool keepsWholePicture = false;
+    // Pictures with transparency (an alpha channel, or a tRNS chunk that fits
+    // the colour type) come as 32-bit rows with alpha (PictureHeader::alpha);
+    // every other picture comes as it does without the option.
+    bool alpha = false;
 };
 
 // Decodes one PNG file that starts at bytes[0]. The sink gets the header
-// (size, 1, 4, 8 or 24 bits per pixel, the colour table, top-down order) at
+// (size, 1, 4, 8 or 24 bits per pixel, or 32 with alpha as options ask, the colour table, top-down order) at
 // the first IDAT chunk, once the header is checked and before any data is
 // inflated, then every row. Failures raise EQXPNGLE, EReadError "Stream
 // read error" when the bytes end early, or EOutOfMemory; what the sink got

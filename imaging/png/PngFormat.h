@@ -11,5 +11,6 @@ inline constexpr std::uint32_t kIHDR = 0x49484452;
 inline constexpr std::uint32_t kPLTE = 0x504C5445;
 inline constexpr std::uint32_t kIDAT = 0x49444154;
 inline constexpr std::uint32_t kIEND = 0x49454E44;
+inline constexpr std::uint32_t kTRNS = 0x74524E53;
 
 }  // namespace imvexa::png

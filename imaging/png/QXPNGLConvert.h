@@ -4,15 +4,16 @@
 // dropped, 16-bit samples keep their most significant byte, truecolour
 // becomes blue-green-red, 2-bit values become 4-bit values.
 #include <cstdint>
+#include <functional>
 
 namespace imvexa::png {
 
 // Converts count pixels from the unfiltered row (after its filter-type byte)
-// into out. Null when the row bytes are used as they are.
-using ConvertPixels = void (*)(const std::uint8_t* in, std::uint8_t* out, std::int64_t count);
+// into out. Empty when the row bytes are used as they are.
+using ConvertPixels = std::function<void(const std::uint8_t* in, std::uint8_t* out, std::int64_t count)>;
 
 struct RowFormat {
-    int outputBits;   // 1, 4, 8 or 24: the internal bitmap's format
+    int outputBits;   // 1, 4, 8 or 24: the internal bitmap's format (32: rows with alpha)
     int rawBits;      // bits of one pixel in the filtered data
     int bufferBits;   // the larger of the two: the width a row buffer is sized for
     ConvertPixels convert;

@@ -196,21 +196,12 @@ void Place4(std::uint8_t* target, const std::uint8_t* pixels, std::int64_t count
     }
 }
 
-void Place8(std::uint8_t* target, const std::uint8_t* pixels, std::int64_t count, std::int64_t first,
-            std::int64_t step) {
-    std::uint8_t* to = target + first;
-    for (std::int64_t k = 0; k < count; ++k, to += step) *to = pixels[k];
-}
-
-void Place24(std::uint8_t* target, const std::uint8_t* pixels, std::int64_t count, std::int64_t first,
-             std::int64_t step) {
-    std::uint8_t* to = target + 3 * first;
-    const std::int64_t advance = 3 * step;
-    for (std::int64_t k = 0; k < count; ++k, to += advance, pixels += 3) {
-        to[0] = pixels[0];
-        to[1] = pixels[1];
-        to[2] = pixels[2];
-    }
+template <int Bytes>
+void PlaceBytes(std::uint8_t* target, const std::uint8_t* pixels, std::int64_t count, std::int64_t first,
+                std::int64_t step) {
+    std::uint8_t* to = target + Bytes * first;
+    const std::int64_t advance = Bytes * step;
+    for (std::int64_t k = 0; k < count; ++k, to += advance, pixels += Bytes) std::memcpy(to, pixels, Bytes);
 }
 
 }  // namespace
@@ -242,8 +233,9 @@ PlacePixels PlacementFor(int outputBits) {
     switch (outputBits) {
         case 1: return Place1;
         case 4: return Place4;
-        case 8: return Place8;
-        default: return Place24;
+        case 8: return PlaceBytes<1>;
+        case 24: return PlaceBytes<3>;
+        default: return PlaceBytes<4>;
     }
 }
 

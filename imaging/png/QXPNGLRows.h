@@ -37,7 +37,7 @@ std::int64_t PassWidth(int pass, std::int64_t width);
 // own bits.
 using PlacePixels = void (*)(std::uint8_t* target, const std::uint8_t* pixels, std::int64_t count,
                              std::int64_t first, std::int64_t step);
-// The placement routine for 1, 4, 8 or 24 output bits per pixel.
+// The placement routine for 1, 4, 8, 24 or 32 output bits per pixel.
 PlacePixels PlacementFor(int outputBits);
 
 }  // namespace imvexa::png

@@ -29,43 +29,28 @@ public:
     PngWriter(const PngWriter&) = delete;
     PngWriter& operator=(const PngWriter&) = delete;
 
-    void Write(const TBitmap& bitmap) {
-        const int bits = bitmap.BitsPerPixel() <= 8 ? bitmap.BitsPerPixel() : 24;
-
-        const std::vector<PaletteEntry>& colors = bitmap.ColorTable();
-        const std::size_t colorCount = std::min<std::size_t>(colors.size(), 256);
-        std::vector<std::uint8_t> palette;
-        for (std::size_t i = 0; i < colorCount; ++i) {
-            palette.push_back(colors[i].red);
-            palette.push_back(colors[i].green);
-            palette.push_back(colors[i].blue);
-        }
-
+    void Write(const PngImage& image) {
         stream_.WriteBuffer(kSignature, sizeof kSignature);
-
-        std::uint8_t header[13];
-        PutUInt32(header, static_cast<std::uint32_t>(bitmap.Width()));
-        PutUInt32(header + 4, static_cast<std::uint32_t>(bitmap.Height()));
-        header[8] = static_cast<std::uint8_t>(bits == 24 ? 8 : bits);
-        header[9] = bits <= 8 ? 3 : 2;
-        header[10] = 0;
-        header[11] = 0;
-        header[12] = 0;
+        std::uint8_t header[13] = {};
+        PutUInt32(header, image.width);
+        PutUInt32(header + 4, image.height);
+        header[8] = static_cast<std::uint8_t>(image.bitDepth);
+        header[9] = static_cast<std::uint8_t>(image.colorType);
         WriteChunk(stream_, "IHDR", header, sizeof header);
-
-        if (bits <= 8 && colorCount == 0) throw EQXPNGLE("no colortable");
-        if (colorCount > 0) WriteChunk(stream_, "PLTE", palette.data(), palette.size());
-
+        std::vector<std::uint8_t> palette;
+        for (const PaletteEntry& color : image.palette) palette.insert(palette.end(), {color.red, color.green, color.blue});
+        if (!palette.empty()) WriteChunk(stream_, "PLTE", palette.data(), palette.size());
         // A picture without pixels has no image data: the reader loads such
         // a file as an empty graphic.
-        if (!bitmap.Empty()) WriteImageData(bitmap, bits);
+        if (image.width > 0 && image.height > 0) WriteImageData(image);
         WriteChunk(stream_, "IEND", nullptr, 0);
     }
 
 private:
     // The rows, filter None, deflated into IDAT chunks.
-    void WriteImageData(const TBitmap& bitmap, int bits) {
-        const auto rowBytes = static_cast<std::size_t>((std::int64_t{bitmap.Width()} * bits + 7) / 8);
+    void WriteImageData(const PngImage& image) {
+        const int samples = image.colorType == 6 ? 4 : image.colorType == 2 ? 3 : 1;
+        const auto rowBytes = static_cast<std::size_t>((std::int64_t{image.width} * samples * image.bitDepth + 7) / 8);
         std::vector<std::uint8_t> row(rowBytes + 1, 0);
         output_.assign(kOutputSize, 0);
 
@@ -76,11 +61,8 @@ private:
 
         zip_.next_out = output_.data();
         zip_.avail_out = static_cast<uInt>(kOutputSize);
-        for (int y = 0; y < bitmap.Height(); ++y) {
-            std::memcpy(row.data() + 1, bitmap.ScanLine(y), rowBytes);
-            if (bits == 24) {
-                for (std::size_t i = 1; i + 2 < row.size(); i += 3) std::swap(row[i], row[i + 2]);
-            }
+        for (std::uint32_t y = 0; y < image.height; ++y) {
+            image.row(static_cast<std::int32_t>(y), row.data() + 1);
             zip_.next_in = row.data();
             zip_.avail_in = static_cast<uInt>(row.size());
             while (zip_.avail_in > 0) {
@@ -111,18 +93,41 @@ private:
     std::vector<std::uint8_t> output_;
 };
 
+// Indexed colour for 1, 4 and 8 bits, truecolour (red, green, blue) for 24.
+void WriteBitmap(const TBitmap& bitmap, TStream& stream) {
+    const int bits = bitmap.BitsPerPixel();
+    PngImage image;
+    image.width = static_cast<std::uint32_t>(bitmap.Width());
+    image.height = static_cast<std::uint32_t>(bitmap.Height());
+    image.bitDepth = bits == 24 ? 8 : bits;
+    image.colorType = bits <= 8 ? 3 : 2;
+    const std::vector<PaletteEntry>& colors = bitmap.ColorTable();
+    image.palette.assign(colors.begin(), colors.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(colors.size(), 256)));
+    if (bits <= 8 && image.palette.empty()) throw EQXPNGLE("no colortable");
+    const auto rowBytes = static_cast<std::size_t>((std::int64_t{bitmap.Width()} * bits + 7) / 8);
+    image.row = [&bitmap, bits, rowBytes](std::int32_t y, std::uint8_t* bytes) {
+        std::memcpy(bytes, bitmap.ScanLine(y), rowBytes);
+        if (bits == 24)
+            for (std::size_t i = 0; i + 2 < rowBytes; i += 3) std::swap(bytes[i], bytes[i + 2]);
+    };
+    WritePngImage(image, stream);
+}
+
 }  // namespace
+
+void WritePngImage(const PngImage& image, TStream& stream) {
+    PngWriter writer(stream);
+    writer.Write(image);
+}
 
 void WritePng(const TBitmap& bitmap, TStream& stream) {
     switch (bitmap.PixelFormat()) {
         case TPixelFormat::Bit1:
         case TPixelFormat::Bit4:
         case TPixelFormat::Bit8:
-        case TPixelFormat::Bit24: {
-            PngWriter writer(stream);
-            writer.Write(bitmap);
+        case TPixelFormat::Bit24:
+            WriteBitmap(bitmap, stream);
             return;
-        }
         case TPixelFormat::Device:
             break;
     }
@@ -130,8 +135,7 @@ void WritePng(const TBitmap& bitmap, TStream& stream) {
     TBitmap copy;
     copy.Assign(&bitmap);
     copy.SetPixelFormat(TPixelFormat::Bit24);
-    PngWriter writer(stream);
-    writer.Write(copy);
+    WriteBitmap(copy, stream);
 }
 
 }  // namespace imvexa::png

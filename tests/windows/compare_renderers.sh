@@ -12,7 +12,7 @@ for sample in "$samples"/*.{bmp,dib,rle,png,jpg,jpeg,jfif,mag}; do
   name=$(basename "$sample")
   "$wine_run" "$prefix" "$thumbhost" --dll "$dll" "$sample" "$out/$name.dll.bmp" >/dev/null 2>&1 \
     || { echo "FAIL: $name: the extractor gave no thumbnail"; fail=1; continue; }
-  "$native" "$sample" "$out/$name.native.bmp" || { echo "FAIL: $name: imvexa-thumb failed"; fail=1; continue; }
+  "$native" --square "$sample" "$out/$name.native.bmp" || { echo "FAIL: $name: imvexa-thumb failed"; fail=1; continue; }
   if /usr/bin/python3 - "$out/$name.dll.bmp" "$out/$name.native.bmp" <<'PY'
 import sys
 from PIL import Image

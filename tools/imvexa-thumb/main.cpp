@@ -1,32 +1,68 @@
-// imvexa-thumb [--edge N] INPUT OUTPUT.bmp|OUTPUT.png
+// imvexa-thumb [--square] [--edge N] INPUT OUTPUT.bmp|OUTPUT.png
 // Renders the thumbnail of a picture with the portable decoders and the
 // portable composition, the file read once and its rows composed as they are
-// decoded: the same pixels as the extractor in quality mode. Writes
-// a 24-bit BMP file, or a PNG file for an output ending in .png. Exit status:
-// 0 on success, 1 when the input cannot be decoded, 2 for usage errors.
+// decoded. By default the picture fitted into an N × N square with its
+// transparency: the thumbnail provider's pixels, written as a PNG (with
+// alpha when the picture has it) or a 32-bit BMP with alpha. With --square
+// the extractor's N × N thumbnail in quality mode, written as a 24-bit BMP
+// or PNG. N is 120 unless given. Exit status: 0 on success, 1 when the input
+// cannot be decoded, 2 for usage errors.
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <string>
 #include <vector>
 
+#include "BgraPictureFile.h"
 #include "Bitmap.h"
 #include "BuiltInDecoders.h"
 #include "ExtensionKey.h"
 #include "QXPNGL.h"
+#include "SizedThumbnail.h"
 #include "ThumbnailComposer.h"
 
 using namespace imvexa;
 
 namespace {
 
+constexpr int kMaxEdge = 4096;
+
+struct Options {
+    bool square = false;
+    int edge = 120;
+    std::string input, output;
+};
+
 int Usage() {
-    std::fprintf(stderr, "usage: imvexa-thumb [--edge N] INPUT OUTPUT.bmp|OUTPUT.png\n");
+    std::fprintf(stderr, "usage: imvexa-thumb [--square] [--edge N] INPUT OUTPUT.bmp|OUTPUT.png\n");
     return 2;
 }
 
-bool EndsWithPng(const std::string& path) {
-    return path.size() >= 4 && ExtensionKey(path, [](unsigned char) { return false; }) == "PNG";
+bool ParseEdge(const char* text, int& edge) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (*end != '\0' || value < 1 || value > kMaxEdge) return false;
+    edge = static_cast<int>(value);
+    return true;
+}
+
+bool Parse(int argc, char** argv, Options& options) {
+    int at = 1;
+    for (; at < argc && argv[at][0] == '-' && argv[at][1] == '-'; ++at) {
+        const std::string option = argv[at];
+        if (option == "--square")
+            options.square = true;
+        else if (option != "--edge" || ++at == argc || !ParseEdge(argv[at], options.edge))
+            return false;
+    }
+    if (argc - at != 2) return false;
+    options.input = argv[at];
+    options.output = argv[at + 1];
+    return true;
+}
+
+std::string Key(const std::string& path) {
+    return ExtensionKey(path, [](unsigned char) { return false; });
 }
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
@@ -36,9 +72,9 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
     return bytes;
 }
 
-void Write(TBitmap& thumbnail, const std::string& path) {
+void WriteSquare(TBitmap& thumbnail, const std::string& path) {
     thumbnail.SetPixelFormat(TPixelFormat::Bit24);
-    if (EndsWithPng(path)) {
+    if (Key(path) == "PNG") {
         QXPNGLE png;
         png.Assign(&thumbnail);
         png.SaveToFile(path);
@@ -47,28 +83,45 @@ void Write(TBitmap& thumbnail, const std::string& path) {
     }
 }
 
+void WriteFitted(const TBgraPicture& picture, const std::string& path) {
+    TFileStream file(path, FileMode::Create);
+    if (Key(path) == "PNG")
+        SaveBgraPng(picture, file);
+    else
+        SaveBgraBmp(picture, file);
+}
+
+// The square or the fitted thumbnail, whichever the options ask for.
+struct Thumbnail {
+    TBitmap square;
+    TBgraPicture fitted;
+};
+
+// False when no built-in decoder takes the extension.
+bool Compose(const Options& options, Thumbnail& thumbnail) {
+    const std::string key = Key(options.input);
+    const std::vector<std::uint8_t> bytes = ReadWholeFile(options.input);
+    if (!options.square) return ComposeBuiltInAtSize(bytes, key, options.edge, thumbnail.fitted);
+    TThumbnailComposer composer(thumbnail.square, options.edge);
+    return DecodeBuiltInRows(bytes, key, composer);
+}
+
+void Write(const Options& options, Thumbnail& thumbnail) {
+    if (options.square)
+        WriteSquare(thumbnail.square, options.output);
+    else
+        WriteFitted(thumbnail.fitted, options.output);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    int edge = 120;
-    int first = 1;
-    if (argc > 1 && std::string(argv[1]) == "--edge") {
-        if (argc < 3) return Usage();
-        char* end = nullptr;
-        const long value = std::strtol(argv[2], &end, 10);
-        if (*end != '\0' || value < 1 || value > 4096) return Usage();
-        edge = static_cast<int>(value);
-        first = 3;
-    }
-    if (argc - first != 2) return Usage();
-    const std::string input = argv[first], output = argv[first + 1];
-
-    TBitmap thumbnail;
+    Options options;
+    if (!Parse(argc, argv, options)) return Usage();
+    Thumbnail thumbnail;
     try {
-        const std::string key = ExtensionKey(input, [](unsigned char) { return false; });
-        TThumbnailComposer composer(thumbnail, edge);
-        if (!DecodeBuiltInRows(ReadWholeFile(input), key, composer)) {
-            std::fprintf(stderr, "imvexa-thumb: no decoder for the extension \"%s\"\n", key.c_str());
+        if (!Compose(options, thumbnail)) {
+            std::fprintf(stderr, "imvexa-thumb: no decoder for the extension \"%s\"\n", Key(options.input).c_str());
             return 1;
         }
     } catch (const std::exception& error) {
@@ -76,9 +129,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     try {
-        Write(thumbnail, output);
+        Write(options, thumbnail);
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "imvexa-thumb: cannot write %s: %s\n", output.c_str(), error.what());
+        std::fprintf(stderr, "imvexa-thumb: cannot write %s: %s\n", options.output.c_str(), error.what());
         return 2;
     }
     return 0;
