@@ -25,7 +25,9 @@ ProviderThumbnail Opaque(TBgraSurface& surface) {
     return {win32::Bitmap(surface.Release()), false};
 }
 
+// Nothing for a picture without pixels.
 ProviderThumbnail FromPicture(const TBgraPicture& picture) {
+    if (picture.width <= 0 || picture.height <= 0) return {};
     TBgraSurface surface(picture.width, picture.height);
     const std::size_t rowBytes = 4 * static_cast<std::size_t>(picture.width);
     for (int y = 0; y < picture.height; ++y)
@@ -86,14 +88,43 @@ ProviderThumbnail Stretched(int width, int height, int size, const std::function
     return Opaque(surface);
 }
 
+// Speed mode's rows: a picture larger than the size is kept for the
+// platform's stretch, unless it has transparency, which the platform's
+// stretch does not define: that one, and one that fits, are composed.
+class TSpeedModeRows : public TRowSink {
+public:
+    explicit TSpeedModeRows(int size) : size_(size), composer_(size) {}
+
+    void Begin(const PictureHeader& header) override {
+        const TFittedSize fitted = FitThumbnailSize(header.width, header.height, size_);
+        stretched_ = !header.alpha && (fitted.width != header.width || fitted.height != header.height);
+        Receiver().Begin(header);
+    }
+    void Row(const std::uint8_t* pixels) override { Receiver().Row(pixels); }
+
+    // After the last row.
+    ProviderThumbnail Finish() {
+        if (!stretched_) return FromPicture(composer_.TakePicture());
+        return Stretched(stretchedRows_.Width(), stretchedRows_.Height(), size_,
+                         [&](HDC dc, const Rect& target) { stretchedRows_.StretchInto(dc, target); });
+    }
+
+private:
+    TRowSink& Receiver() { return stretched_ ? static_cast<TRowSink&>(stretchedRows_) : composer_; }
+
+    int size_;
+    TSizedComposer composer_;
+    TStretchedRows stretchedRows_;
+    bool stretched_ = false;
+};
+
 // A built-in decoder's thumbnail; false for a key no built-in decoder serves.
 bool BuiltInThumbnail(std::span<const std::uint8_t> bytes, const std::string& extension, int size,
                       ProviderThumbnail& thumbnail) {
     if (!QualityModeNow()) {
-        TStretchedRows rows;
-        if (!DecodeBuiltInRows(bytes, extension, rows)) return false;
-        thumbnail = Stretched(rows.Width(), rows.Height(), size,
-                              [&](HDC dc, const Rect& target) { rows.StretchInto(dc, target); });
+        TSpeedModeRows rows(size);
+        if (!DecodeBuiltInRows(bytes, extension, rows, BuiltInDecodeOptions{.alpha = true})) return false;
+        thumbnail = rows.Finish();
         return true;
     }
     TBgraPicture picture;

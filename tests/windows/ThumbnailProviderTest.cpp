@@ -173,21 +173,28 @@ TEST_F(ThumbnailProviderTest, FitsThePictureIntoTheRequestedSquareWithoutEnlargi
     }
 }
 
-TEST_F(ThumbnailProviderTest, PngTransparencyComesThroughAsStraightAlpha) {
-    const Thumbnail framed = ProviderThumbnail(Write("framed.png", FramedAlphaPng(40, 20, 5, true)), 96);
-    ASSERT_EQ(framed.hr, S_OK);
-    EXPECT_EQ(framed.alpha, WTSAT_ARGB);
-    ASSERT_EQ(framed.width, 40);
-    ASSERT_TRUE(framed.topDown32);
-    EXPECT_EQ(framed.At(0, 0)[3], 0);
-    EXPECT_EQ(framed.At(20, 10)[3], 255);
-    EXPECT_EQ(framed.Color(20, 10), RGB(255, 0, 0));
+TEST_F(ThumbnailProviderTest, PngTransparencyComesThroughAsStraightAlphaInBothModes) {
+    for (bool quality : {true, false}) {
+        SetQualityMode(quality);
+        for (int width : {40, 400}) {  // fits, or is reduced to 96 × 48
+            const std::string name = std::to_string(width) + (quality ? " quality" : " speed");
+            const Thumbnail framed =
+                ProviderThumbnail(Write("framed.png", FramedAlphaPng(width, width / 2, width / 8, true)), 96);
+            ASSERT_EQ(framed.hr, S_OK) << name;
+            ASSERT_TRUE(framed.topDown32) << name;
+            EXPECT_EQ(framed.alpha, WTSAT_ARGB) << name;
+            EXPECT_EQ(framed.At(0, 0)[3], 0) << name;
+            EXPECT_EQ(framed.At(framed.width / 2, framed.height / 2)[3], 255) << name;
+            EXPECT_EQ(framed.Color(framed.width / 2, framed.height / 2), RGB(255, 0, 0)) << name;
 
-    const Thumbnail opaque = ProviderThumbnail(Write("opaque.png", FramedAlphaPng(40, 20, 5, false)), 96);
-    ASSERT_TRUE(opaque.topDown32);
-    EXPECT_EQ(opaque.alpha, WTSAT_RGB);
-    EXPECT_EQ(opaque.At(0, 0)[3], 255);
-    EXPECT_EQ(opaque.Color(0, 0), RGB(0, 0, 255));
+            const Thumbnail opaque =
+                ProviderThumbnail(Write("opaque.png", FramedAlphaPng(width, width / 2, width / 8, false)), 96);
+            ASSERT_TRUE(opaque.topDown32) << name;
+            EXPECT_EQ(opaque.alpha, WTSAT_RGB) << name;
+            EXPECT_EQ(opaque.At(0, 0)[3], 255) << name;
+            EXPECT_EQ(opaque.Color(0, 0), RGB(0, 0, 255)) << name;
+        }
+    }
 }
 
 TEST_F(ThumbnailProviderTest, HasTheComposedPixelsOfTheBuiltInFormats) {
@@ -219,7 +226,9 @@ TEST_F(ThumbnailProviderTest, IconsKeepTheirTransparencyAtTheFittedSize) {
         EXPECT_EQ(icon.alpha, WTSAT_ARGB) << c.size;
         ASSERT_EQ(icon.width, c.width) << c.size;
         EXPECT_EQ(icon.height, c.width) << c.size;
-        if (c.cornerAlpha >= 0) EXPECT_EQ(icon.At(0, 0)[3], c.cornerAlpha) << c.size;
+        if (c.cornerAlpha >= 0) {
+            EXPECT_EQ(icon.At(0, 0)[3], c.cornerAlpha) << c.size;
+        }
         EXPECT_LT(icon.At(0, 0)[3], 255) << c.size;
         EXPECT_EQ(icon.At(icon.width / 2, icon.height / 2)[3], 255) << c.size;
     }
