@@ -37,7 +37,8 @@ ProviderThumbnail FromPicture(const TBgraPicture& picture) {
 
 ProviderThumbnail TextPage(std::span<const std::uint8_t> bytes, int size) {
     TBgraSurface surface(size, size);
-    DrawTextPage(surface.Canvas(), size, std::string(bytes.begin(), bytes.begin() + std::min(bytes.size(), kTextPageBytes)));
+    const std::size_t head = std::min(bytes.size(), kTextPageBytes);
+    DrawTextPage(surface.Canvas(), size, std::string(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(head)));
     return Opaque(surface);
 }
 
@@ -53,8 +54,10 @@ void TakeAlphaFromBackgrounds(TBgraSurface& onBlack, TBgraSurface& onWhite) {
             int through = 0;
             for (int c = 0; c < 3; ++c) through = std::max(through, white[c] - black[c]);
             const int alpha = 255 - through;
-            for (int c = 0; c < 3; ++c)
-                black[c] = alpha == 0 ? 0 : static_cast<std::uint8_t>(std::min(255, (black[c] * 255 + alpha / 2) / alpha));
+            for (int c = 0; c < 3; ++c) {
+                const int color = alpha == 0 ? 0 : (black[c] * 255 + alpha / 2) / alpha;
+                black[c] = static_cast<std::uint8_t>(std::min(255, color));
+            }
             black[3] = static_cast<std::uint8_t>(alpha);
         }
     }

@@ -65,7 +65,8 @@ void UnregisterClasses() {
 // as the backup (an earlier backup stays when the key already holds ours).
 void InstallHandler(const std::string& key, const std::string& extension, const char* classText) {
     TRegistry registry(HKEY_CLASSES_ROOT);
-    if (!registry.OpenKey(key, KeyAccess::Create)) throw ERegistryException("Cannot open the handler key of " + extension);
+    if (!registry.OpenKey(key, KeyAccess::Create))
+        throw ERegistryException("Cannot open the handler key of " + extension);
     const std::string current = registry.ReadString("");
     if (!current.empty() && current != classText) registry.WriteString(kBackupValue, current);
     registry.WriteString("", classText);

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "ModuleLifetime.h"
+#include "ProviderThumbnail.h"
 #include "RegistryLayout.h"
 #include "Stream.h"
 #include "Thumbnail.h"
@@ -42,6 +43,15 @@ TEST(PlugInExtractTest, FilesOfOtherTypesGoToThePlugIns) {
         EXPECT_EQ(PixelOf(thumbnail, 59, 59), expected) << path;  // a 1 × 1 picture lands at (59, 59)
         DeleteObject(thumbnail);
     }
+    // The thumbnail provider: the picture at its own size, and none for a file no plug-in reads.
+    const auto provided = [](const std::string& bytes) {
+        return MakeProviderThumbnail({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, "PPM", 96);
+    };
+    const ProviderThumbnail fitted = provided(std::string("P6 1 1 255\n\xFF\x00\x00", 14));
+    ASSERT_TRUE(fitted.bitmap);
+    EXPECT_FALSE(fitted.hasAlpha);
+    EXPECT_EQ(PixelOf(fitted.bitmap.Get(), 0, 0), RGB(255, 0, 0));
+    EXPECT_FALSE(provided("not a picture").bitmap);
     std::error_code ignored;
     fs::remove_all(folder, ignored);
 }

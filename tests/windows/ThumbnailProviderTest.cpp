@@ -50,7 +50,8 @@ Com<IThumbnailProvider> CreateProvider() {
     EXPECT_EQ(DllGetClassObject(CLSID_ThumbnailProvider, IID_IClassFactory, reinterpret_cast<void**>(&made)), S_OK);
     factory.Reset(made);
     IThumbnailProvider* provider = nullptr;
-    if (factory) factory.Get()->CreateInstance(nullptr, __uuidof(IThumbnailProvider), reinterpret_cast<void**>(&provider));
+    if (factory)
+        factory.Get()->CreateInstance(nullptr, __uuidof(IThumbnailProvider), reinterpret_cast<void**>(&provider));
     return Com<IThumbnailProvider>(provider);
 }
 
@@ -105,7 +106,8 @@ Bytes FramedAlphaPng(int width, int height, int margin, bool alpha) {
         auto& row = image.rows.emplace_back();
         for (int x = 0; x < width; ++x) {
             const bool inside = x >= margin && y >= margin && x < width - margin && y < height - margin;
-            row.insert(row.end(), {static_cast<std::uint16_t>(inside ? 255 : 0), 0, static_cast<std::uint16_t>(inside ? 0 : 255)});
+            const std::uint16_t red = inside ? 255 : 0;
+            row.insert(row.end(), {red, 0, static_cast<std::uint16_t>(255 - red)});
             if (alpha) row.push_back(inside ? 255 : 0);
         }
     }
@@ -135,8 +137,9 @@ protected:
 
     static void SetQualityMode(bool quality) {
         HKEY key;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
         const DWORD value = quality ? 1 : 0;
         RegSetValueExA(key, kQualityValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
         RegCloseKey(key);
@@ -159,7 +162,8 @@ TEST_F(ThumbnailProviderTest, FitsThePictureIntoTheRequestedSquareWithoutEnlargi
         SetQualityMode(quality);
         for (const Case& c : cases) {
             const Bytes pixels((c.width * 3 + 3) / 4 * 4 * static_cast<std::size_t>(c.height));
-            const std::string path = Write("picture.bmp", test::BmpBuilder().Size(c.width, c.height).Bits(24).Pixels(pixels).Build());
+            const std::string path =
+                Write("picture.bmp", test::BmpBuilder().Size(c.width, c.height).Bits(24).Pixels(pixels).Build());
             const Thumbnail thumbnail = ProviderThumbnail(path, static_cast<UINT>(c.size));
             const std::string name = std::to_string(c.width) + "x" + std::to_string(c.height) + " at " +
                                      std::to_string(c.size) + (quality ? " quality" : " speed");

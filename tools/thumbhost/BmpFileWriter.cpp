@@ -76,7 +76,8 @@ BitmapSummary WritePngFile(HBITMAP bitmap, const std::wstring& path) {
     for (int y = 0; y < summary.height; ++y) {
         const std::uint8_t* pixel = pixels.data() + static_cast<std::size_t>(y) * summary.width * 4;
         auto& row = image.rows.emplace_back();
-        for (int x = 0; x < summary.width; ++x, pixel += 4) row.insert(row.end(), {pixel[2], pixel[1], pixel[0], pixel[3]});
+        for (int x = 0; x < summary.width; ++x, pixel += 4)
+            row.insert(row.end(), {pixel[2], pixel[1], pixel[0], pixel[3]});
     }
     WriteFileBytes(imvexa::test::png::PngBuilder(std::move(image)).Build(), path);
     return summary;
