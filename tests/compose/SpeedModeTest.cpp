@@ -76,18 +76,6 @@ TEST(NearestStretch, PicksThePixelUnderEachCentre) {
             }
 }
 
-// A JPEG of four dark quadrants (red, green, blue, grey: none near white).
-std::vector<std::uint8_t> QuadrantJPEG(int width, int height) {
-    static const std::uint8_t kColors[4][3] = {{160, 20, 20}, {20, 160, 20}, {20, 20, 160}, {60, 60, 60}};
-    std::vector<std::uint8_t> rows(static_cast<std::size_t>(width) * height * 3);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const std::uint8_t* color = kColors[(y >= height / 2) * 2 + (x >= width / 2)];
-            std::copy(color, color + 3, rows.begin() + (static_cast<std::ptrdiff_t>(y) * width + x) * 3);
-        }
-    return CompressJPEG(rows.data(), width, height, {});
-}
-
 // The smallest rectangle holding every pixel that is not white.
 Rect PictureArea(const TBitmap& thumbnail) {
     Rect area{thumbnail.Width(), thumbnail.Height(), 0, 0};

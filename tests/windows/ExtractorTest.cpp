@@ -5,6 +5,7 @@
 #include <objbase.h>
 #include <shobjidl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <filesystem>
@@ -19,6 +20,7 @@
 #include "QXPNGL.h"
 #include "Thumbnail.h"
 #include "WindowsTestSupport.h"
+#include "../jpeg/CompressJPEG.h"
 #include "../common/BmpBuilder.h"
 #include "../compose/PaletteWithoutWhite.h"
 
@@ -340,6 +342,58 @@ TEST_P(ReductionModeTest, APictureWhoseHeightRoundsToZero) {
         ASSERT_EQ(flat.hr, S_OK);  // the stretch draws nothing: a blank thumbnail
         EXPECT_EQ(PixelOf(flat.bitmap, 60, 60), RGB(255, 255, 255));
         DeleteObject(flat.bitmap);
+    }
+}
+
+// The smallest rectangle holding every pixel of the bitmap that is not white.
+Rect PaintedArea(HBITMAP bitmap, int edge) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    Rect area{edge, edge, 0, 0};
+    for (int y = 0; y < edge; ++y)
+        for (int x = 0; x < edge; ++x) {
+            if (GetPixel(dc, x, y) == RGB(255, 255, 255)) continue;
+            area = {std::min(area.left, x), std::min(area.top, y), std::max(area.right, x + 1),
+                    std::max(area.bottom, y + 1)};
+        }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return area;
+}
+
+// Speed mode decodes large JPEGs at a reduced scale (an eighth, a quarter, or
+// full size when no reduced size is twice the rectangle): the picture still
+// covers the rectangle of its full size, and a damaged file gets the same
+// result in both modes.
+TEST_P(ReductionModeTest, JPEGsCoverTheRectangleOfTheirFullSize) {
+    const struct {
+        int width, height;
+        Rect target;
+    } sizes[] = {{1920, 1280, {0, 20, 120, 100}}, {700, 1000, {18, 0, 102, 120}}, {300, 200, {0, 20, 120, 100}}};
+    for (const auto& size : sizes) {
+        const std::vector<std::uint8_t> jpeg = test::QuadrantJPEG(size.width, size.height);
+        const Result result = Extract(WriteFile("large.jpg", std::string(jpeg.begin(), jpeg.end())));
+        ASSERT_EQ(result.hr, S_OK) << size.width << "x" << size.height;
+        EXPECT_EQ(result.dib.dsBm.bmBitsPixel, 24);
+        const Rect got = PaintedArea(result.bitmap, 120), expected = size.target;
+        EXPECT_EQ(std::tie(got.left, got.top, got.right, got.bottom),
+                  std::tie(expected.left, expected.top, expected.right, expected.bottom))
+            << size.width << "x" << size.height;
+        DeleteObject(result.bitmap);
+    }
+
+    const std::vector<std::uint8_t> jpeg = test::QuadrantJPEG(1920, 1280);
+    std::string marked(jpeg.begin(), jpeg.end());
+    marked.replace(marked.size() / 2, 2, "\xFF\xC4");  // a table marker inside the scan
+    const std::pair<std::string, HRESULT> damaged[] = {
+        {std::string(jpeg.begin(), jpeg.begin() + 100), E_FAIL},            // the header cut short
+        {std::string(jpeg.begin(), jpeg.begin() + jpeg.size() / 2), S_OK},  // half of the scan: grey below
+        {marked, E_FAIL},
+    };
+    for (const auto& [bytes, expected] : damaged) {
+        const Result result = Extract(WriteFile("damaged.jpg", bytes));
+        EXPECT_EQ(result.hr, expected) << bytes.size() << " bytes";
+        if (result.bitmap) DeleteObject(result.bitmap);
     }
 }
 
