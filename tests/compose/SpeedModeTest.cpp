@@ -89,13 +89,22 @@ Rect PictureArea(const TBitmap& thumbnail) {
     return area;
 }
 
+// Small thumbnails keep the pictures small (the test also runs under emulation).
+constexpr int kEdge = 30;
+
 // One size per scale: an eighth, a quarter, full size though scaled.
 TEST(SpeedThumbnail, ALargeJPEGLandsInTheRectangleOfQualityMode) {
-    for (const auto& [width, height] : {std::pair{1920, 1280}, std::pair{700, 1000}, std::pair{300, 200}}) {
+    const struct {
+        int width, height, decodedWidth;
+    } cases[] = {{480, 320, 60}, {175, 250, 44}, {75, 50, 75}};
+    for (const auto& [width, height, decodedWidth] : cases) {
         const std::vector<std::uint8_t> file = QuadrantJPEG(width, height);
+        RecordedRows decoded;
+        DecodeReducedJPEG(file, PlanReducedJPEG(file, kEdge), decoded);
+        EXPECT_EQ(decoded.header.width, decodedWidth);
         TBitmap speed, quality;
-        ASSERT_TRUE(StretchReducedJPEGThumbnail(file, "JPG", 120, speed));
-        TThumbnailComposer composer(quality, 120);
+        ASSERT_TRUE(StretchReducedJPEGThumbnail(file, "JPG", kEdge, speed));
+        TThumbnailComposer composer(quality, kEdge);
         DecodeJPEG(file, TJPEGSettings{}, composer);
         const Rect got = PictureArea(speed), expected = PictureArea(quality);
         EXPECT_EQ(std::tie(got.left, got.top, got.right, got.bottom),
@@ -113,8 +122,8 @@ TEST(SpeedThumbnail, ALargeJPEGLandsInTheRectangleOfQualityMode) {
 
 TEST(SpeedThumbnail, LeavesPicturesThatFitAndOtherTypesToTheComposition) {
     TBitmap untouched;
-    EXPECT_FALSE(StretchReducedJPEGThumbnail(QuadrantJPEG(120, 80), "JPEG", 120, untouched));
-    EXPECT_FALSE(StretchReducedJPEGThumbnail(QuadrantJPEG(400, 300), "PNG", 120, untouched));
+    EXPECT_FALSE(StretchReducedJPEGThumbnail(QuadrantJPEG(kEdge, 20), "JPEG", kEdge, untouched));
+    EXPECT_FALSE(StretchReducedJPEGThumbnail(QuadrantJPEG(480, 320), "PNG", kEdge, untouched));
     EXPECT_TRUE(untouched.Empty());
 }
 
