@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "BmpFileWriter.h"
+#include "ExtractAsExplorer.h"
 #include "Registration.h"
 #include "RegistryLayout.h"
 #include "WindowsTestSupport.h"
@@ -60,28 +61,14 @@ IClassFactory* ExtractorFactory(const fs::path& dll) {
 
 // "WxH Nbpp" for a thumbnail written to output, or the failing step's HRESULT.
 std::string Extract(IClassFactory& factory, const fs::path& file, const fs::path& output) {
-    IPersistFile* persist = nullptr;
-    IExtractImage* extractor = nullptr;
-    HRESULT hr = factory.CreateInstance(nullptr, IID_IPersistFile, reinterpret_cast<void**>(&persist));
-    if (SUCCEEDED(hr)) hr = persist->Load(file.c_str(), STGM_READ);
-    if (SUCCEEDED(hr)) hr = persist->QueryInterface(IID_IExtractImage, reinterpret_cast<void**>(&extractor));
-    HBITMAP bitmap = nullptr;
-    if (SUCCEEDED(hr)) {
-        wchar_t location[MAX_PATH] = {};
-        DWORD priority = 0, flags = 0;
-        const SIZE size{120, 120};
-        extractor->GetLocation(location, MAX_PATH, &priority, &size, 32, &flags);
-        hr = extractor->Extract(&bitmap);
-    }
-    if (extractor) extractor->Release();
-    if (persist) persist->Release();
+    imvexa::win32::Bitmap bitmap;
+    const HRESULT hr = imvexa::ExtractAsExplorer(factory, file, bitmap);
     char text[64];
     if (FAILED(hr) || !bitmap) {
         std::snprintf(text, sizeof text, "hr=0x%08lX", static_cast<unsigned long>(hr));
         return text;
     }
-    const BitmapSummary summary = WriteBitmapFile(bitmap, output.wstring());
-    DeleteObject(bitmap);
+    const BitmapSummary summary = WriteBitmapFile(bitmap.Get(), output.wstring());
     std::snprintf(text, sizeof text, "%dx%d %dbpp", summary.width, summary.height, summary.bitsPerPixel);
     return text;
 }
