@@ -129,10 +129,10 @@ ProcessCounters ReadProcessCounters() {
 }
 
 CounterSources ReadCounterSources() {
-    return {SystemHandleCount() ? "GetProcessHandleCount" : "system handle table",
-            GuiResources(GR_GDIOBJECTS) ? "GetGuiResources" : "GDI handle indexes",
-            GuiResources(GR_USEROBJECTS) ? "GetGuiResources" : "icons made - destroyed",
-            PrivateUsage() ? "PrivateUsage" : "committed private regions"};
+    return {SystemHandleCount() ? "GetProcessHandleCount" : "system handle table (GetProcessHandleCount answers 0)",
+            GuiResources(GR_GDIOBJECTS) ? "GetGuiResources" : "GDI handle indexes (GetGuiResources answers 0)",
+            GuiResources(GR_USEROBJECTS) ? "GetGuiResources" : "icons made - destroyed (GetGuiResources answers 0)",
+            PrivateUsage() ? "PrivateUsage" : "committed private regions (PrivateUsage answers 0)"};
 }
 
 }  // namespace imvexa::bench

@@ -31,36 +31,41 @@ Bytes ReadFile(const fs::path& path) {
 struct Cut {
     const char* prefix;
     std::size_t (*length)(std::size_t size);
+    Outcome expected;
 };
-constexpr Cut kCuts[] = {{"header_cut_", [](std::size_t) -> std::size_t { return 20; }},
-                         {"half_cut_", [](std::size_t size) { return size / 2; }}};
+constexpr Cut kCuts[] = {{"header_cut_", [](std::size_t) -> std::size_t { return 20; }, Outcome::Failure},
+                         {"half_cut_", [](std::size_t size) { return size / 2; }, Outcome::Either}};
 
 bool IsText(const fs::path& file) { return file.extension() == ".txt"; }
 
+SoakFile Written(const fs::path& path, const Bytes& bytes, Outcome expected) {
+    WriteFile(path, bytes);
+    return {path, expected};
+}
+
 }  // namespace
 
-std::vector<fs::path> WriteSoakFiles(const fs::path& samples, const fs::path& folder) {
-    std::vector<fs::path> files;
+std::vector<SoakFile> WriteSoakFiles(const fs::path& samples, const fs::path& folder) {
+    std::vector<fs::path> sampleFiles;
     for (const auto& entry : fs::directory_iterator(samples))
-        if (entry.is_regular_file() && entry.path().filename().string()[0] != '.') files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
+        if (entry.is_regular_file() && entry.path().filename().string()[0] != '.') sampleFiles.push_back(entry.path());
+    std::sort(sampleFiles.begin(), sampleFiles.end());
 
-    std::vector<fs::path> broken;
-    for (const fs::path& file : files) {
+    std::vector<SoakFile> files;
+    for (const fs::path& file : sampleFiles) files.push_back({file, Outcome::Thumbnail});
+    for (const fs::path& file : sampleFiles) {
         if (IsText(file)) continue;
         const Bytes bytes = ReadFile(file);
         for (const Cut& cut : kCuts) {
-            broken.push_back(folder / (cut.prefix + file.filename().string()));
-            WriteFile(broken.back(), Bytes(bytes.begin(), bytes.begin() + std::min(bytes.size(), cut.length(bytes.size()))));
+            const auto end = bytes.begin() + static_cast<std::ptrdiff_t>(std::min(bytes.size(), cut.length(bytes.size())));
+            files.push_back(Written(folder / (cut.prefix + file.filename().string()), Bytes(bytes.begin(), end),
+                                    cut.expected));
         }
     }
-    files.insert(files.end(), broken.begin(), broken.end());
-
-    files.push_back(folder / "alpha.png");
-    WriteFile(files.back(), test::png::PngBuilder(test::png::MakeImage(200, 150, 6, 8, 1)).Build());
+    files.push_back(Written(folder / "alpha.png",
+                            test::png::PngBuilder(test::png::MakeImage(200, 150, 6, 8, 1)).Build(), Outcome::Thumbnail));
     // No decoder reads it: the thumbnail is blank.
-    files.push_back(folder / "unreadable.xyz");
-    WriteFile(files.back(), Bytes(300, 0x5A));
+    files.push_back(Written(folder / "unreadable.xyz", Bytes(300, 0x5A), Outcome::Thumbnail));
     return files;
 }
 

@@ -6,8 +6,8 @@
 // --count extractions in all (10000), a sample of the counters after every
 // --every of them (1000); after the first sample each count may grow by
 // --objects (0) and private memory by --private-kib (default below). Exit
-// status 0 when flat, 1 when something grew or a file's outcome changed, 2
-// on usage or set-up errors.
+// status 0 when flat, 1 when something grew or a file's outcome was not the
+// expected one or changed from cycle to cycle, 2 on usage or set-up errors.
 #include <windows.h>
 #include <objbase.h>
 
@@ -82,11 +82,11 @@ void PrintSample(const SoakSample& sample, const SoakSample& first) {
                 (static_cast<double>(c.privateBytes) - static_cast<double>(first.counters.privateBytes)) / 1024);
 }
 
-// Runs the extractions; counts files whose outcome (thumbnail or failure)
-// differs from their first one in the same mode.
+// Runs the extractions; counts the outcomes (thumbnail or failure) that are
+// not the file's expected one or differ from its first one in the same mode.
 class Soak {
 public:
-    Soak(IClassFactory& factory, std::vector<fs::path> files) : factory_(factory), files_(std::move(files)) {}
+    Soak(IClassFactory& factory, std::vector<SoakFile> files) : factory_(factory), files_(std::move(files)) {}
 
     std::vector<SoakSample> Run(long count, long every) {
         std::vector<SoakSample> samples;
@@ -101,26 +101,27 @@ public:
         return samples;
     }
 
-    long ChangedOutcomes() const { return changed_; }
+    long WrongOutcomes() const { return wrong_; }
     long Failures() const { return failures_; }
 
 private:
-    void ExtractOnce(std::size_t file, bool quality) {
+    void ExtractOnce(std::size_t index, bool quality) {
+        const SoakFile& file = files_[index];
         win32::Bitmap thumbnail;
-        const bool made = ExtractAsExplorer(factory_, files_[file], thumbnail) == S_OK && thumbnail;
+        const bool made = ExtractAsExplorer(factory_, file.path, thumbnail) == S_OK && thumbnail;
         failures_ += made ? 0 : 1;
-        const auto [first, inserted] = outcomes_.try_emplace({file, quality}, made);
-        if (!inserted && first->second != made) {
-            ++changed_;
-            std::printf("outcome changed: %s (%s mode)\n", files_[file].filename().string().c_str(),
-                        quality ? "quality" : "speed");
-        }
+        const auto first = outcomes_.try_emplace({index, quality}, made).first;
+        const Outcome outcome = made ? Outcome::Thumbnail : Outcome::Failure;
+        if (first->second == made && (file.expected == Outcome::Either || file.expected == outcome)) return;
+        ++wrong_;
+        std::printf("%s (%s mode): %s, unexpected\n", file.path.filename().string().c_str(),
+                    quality ? "quality" : "speed", made ? "thumbnail" : "failed");
     }
 
     IClassFactory& factory_;
-    std::vector<fs::path> files_;
+    std::vector<SoakFile> files_;
     std::map<std::pair<std::size_t, bool>, bool> outcomes_;
-    long changed_ = 0;
+    long wrong_ = 0;
     long failures_ = 0;
 };
 
@@ -128,15 +129,15 @@ int Run(const Options& options) {
     PrivateRegistry registry;  // default settings, whatever the prefix holds
     const fs::path folder = fs::temp_directory_path() / ("imvexa-soak-" + std::to_string(GetCurrentProcessId()));
     fs::create_directories(folder);
-    const std::vector<fs::path> files = WriteSoakFiles(options.samples, folder);
+    const std::vector<SoakFile> files = WriteSoakFiles(options.samples, folder);
     if (!CountIcons()) return 2;
 
     IClassFactory* factory = nullptr;
     if (FAILED(DllGetClassObject(CLSID_ExtractImage, IID_IClassFactory, reinterpret_cast<void**>(&factory)))) return 2;
     const CounterSources sources = ReadCounterSources();
     std::printf("%zu files, %ld extractions, quality and speed mode by turns per cycle\n", files.size(), options.count);
-    std::printf("handles: %s; GDI: %s; USER: %s; private: %s\n", sources.handles, sources.gdiObjects,
-                sources.userObjects, sources.privateBytes);
+    std::printf("handles: %s\nGDI objects: %s\nUSER objects: %s\nprivate memory: %s\n", sources.handles,
+                sources.gdiObjects, sources.userObjects, sources.privateBytes);
     std::printf("%11s %8s %8s %8s %12s %10s\n", "extractions", "handles", "GDI", "USER", "private KiB", "change");
 
     Soak soak(*factory, files);
@@ -150,7 +151,7 @@ int Run(const Options& options) {
                 soak.Failures(), IconsMade());
     const std::vector<std::string> growth = GrowthBeyond(samples, options.tolerance);
     for (const std::string& line : growth) std::printf("%s\n", line.c_str());
-    const bool flat = growth.empty() && soak.ChangedOutcomes() == 0;
+    const bool flat = growth.empty() && soak.WrongOutcomes() == 0;
     std::printf("verdict: %s after %ld extractions (objects +%ld, private +%llu KiB allowed)\n",
                 flat ? "flat" : "NOT FLAT", samples.front().extractions, options.tolerance.objects,
                 static_cast<unsigned long long>(options.tolerance.privateBytes / 1024));
