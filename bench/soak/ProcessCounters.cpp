@@ -1,5 +1,6 @@
 #include "ProcessCounters.h"
 
+#include <windows.h>
 #include <psapi.h>
 
 #include <atomic>

@@ -2,9 +2,7 @@
 // The resources this process holds, read the way a leak shows: kernel
 // handles, GDI objects, USER objects and committed private memory. Where the
 // system's own counter answers 0 (Wine answers 0 for all four) a substitute
-// measures the same thing; Source says which one gave each figure.
-#include <windows.h>
-
+// measures the same thing; CounterSources says which one gave each figure.
 #include <cstdint>
 
 namespace imvexa::bench {
