@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string>
 
+#include "PlugInPicture.h"
 #include "PngBuilder.h"
 
 namespace imvexa::bench {
@@ -64,6 +65,7 @@ std::vector<SoakFile> WriteSoakFiles(const fs::path& samples, const fs::path& fo
     }
     files.push_back(Written(folder / "alpha.png",
                             test::png::PngBuilder(test::png::MakeImage(200, 150, 6, 8, 1)).Build(), Outcome::Thumbnail));
+    files.push_back({WritePlugInPicture(folder), Outcome::Thumbnail});
     // No decoder reads it: the thumbnail is blank.
     files.push_back(Written(folder / "unreadable.xyz", Bytes(300, 0x5A), Outcome::Thumbnail));
     return files;

@@ -1,7 +1,8 @@
 #pragma once
 // The files a soak cycles through: every sample file, the kinds the samples
-// lack (a PNG with an alpha channel, a file no decoder reads), and broken
-// copies of every picture sample; each with the outcome it must have.
+// lack (a PNG with an alpha channel, a file no decoder reads, a picture only
+// the test plug-in reads), and broken copies of every picture sample; each
+// with the outcome it must have.
 #include <filesystem>
 #include <vector>
 

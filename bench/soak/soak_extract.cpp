@@ -2,7 +2,8 @@
 // kind of file in quality and speed mode by turns, and shows that the
 // process's handles, GDI objects, USER objects and private memory stay flat
 // once warmed up. Windows only; run it under wine64:
-//   soak_extract SAMPLES [--count=N] [--every=N] [--objects=N] [--private-kib=N]
+//   soak_extract SAMPLES PLUGIN [--count=N] [--every=N] [--objects=N] [--private-kib=N]
+// PLUGIN is the test plug-in that reads PPM pictures, registered for the run.
 // --count extractions in all (10000), a sample of the counters after every
 // --every of them (1000); after the first sample each count may grow by
 // --objects (0) and private memory by --private-kib (default below). Exit
@@ -23,6 +24,7 @@
 
 #include "ClassFactory.h"
 #include "ExtractAsExplorer.h"
+#include "ModuleLifetime.h"
 #include "ProcessCounters.h"
 #include "QualityModeSetting.h"
 #include "SoakFiles.h"
@@ -46,15 +48,17 @@ constexpr std::uint64_t kDefaultPrivateMarginKiB = 512;
 
 struct Options {
     fs::path samples;
+    std::string plugIn;
     long count = 10000;
     long every = 1000;
     SoakTolerance tolerance{0, kDefaultPrivateMarginKiB * 1024};
 };
 
 bool ParseOptions(int argc, char** argv, Options& options) {
-    if (argc < 2) return false;
+    if (argc < 3) return false;
     options.samples = argv[1];
-    for (int i = 2; i < argc; ++i) {
+    options.plugIn = fs::path(argv[2]).make_preferred().string();  // the plug-in list holds Windows paths
+    for (int i = 3; i < argc; ++i) {
         const std::string option = argv[i];
         const auto equals = option.find('=');
         if (equals == std::string::npos) return false;
@@ -127,10 +131,17 @@ private:
 
 int Run(const Options& options) {
     PrivateRegistry registry;  // default settings, whatever the prefix holds
+    TRegistry machine(HKEY_LOCAL_MACHINE);
+    machine.OpenKey(kPlugInsKey, KeyAccess::Create);
+    machine.WriteString(options.plugIn, "");
     const fs::path folder = fs::temp_directory_path() / ("imvexa-soak-" + std::to_string(GetCurrentProcessId()));
     fs::create_directories(folder);
     const std::vector<SoakFile> files = WriteSoakFiles(options.samples, folder);
     if (!CountIcons()) return 2;
+    if (!Settings().SusieHost || Settings().SusieHost->PlugInCount() != 1) {
+        std::fprintf(stderr, "soak_extract: the plug-in %s does not load\n", options.plugIn.c_str());
+        return 2;
+    }
 
     IClassFactory* factory = nullptr;
     if (FAILED(DllGetClassObject(CLSID_ExtractImage, IID_IClassFactory, reinterpret_cast<void**>(&factory)))) return 2;
@@ -165,7 +176,7 @@ int Run(const Options& options) {
 int main(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: soak_extract SAMPLES [--count=N] [--every=N] [--objects=N] [--private-kib=N]\n");
+        std::fprintf(stderr, "usage: soak_extract SAMPLES PLUGIN [--count=N] [--every=N] [--objects=N] [--private-kib=N]\n");
         return 2;
     }
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;

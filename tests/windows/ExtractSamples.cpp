@@ -18,6 +18,7 @@
 
 #include "BmpFileWriter.h"
 #include "ExtractAsExplorer.h"
+#include "PlugInPicture.h"
 #include "Registration.h"
 #include "RegistryLayout.h"
 #include "WindowsTestSupport.h"
@@ -32,16 +33,6 @@ void SetValue(HKEY root, const char* key, const char* name, DWORD type, const vo
         throw std::runtime_error(std::string("cannot create ") + key);
     RegSetValueExA(handle, name, 0, type, static_cast<const BYTE*>(data), size);
     RegCloseKey(handle);
-}
-
-// A 160 × 100 colour ramp as binary PPM: larger than the thumbnail, so it is reduced.
-fs::path WritePlugInPicture(const fs::path& folder) {
-    std::string bytes = "P6 160 100 255\n";
-    for (int y = 0; y < 100; ++y)
-        for (int x = 0; x < 160; ++x) bytes += {static_cast<char>(x * 255 / 159), static_cast<char>(y * 255 / 99), '\x60'};
-    const fs::path path = folder / "plugin.ppm";
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return path;
 }
 
 IClassFactory* ExtractorFactory(const fs::path& dll) {
@@ -82,7 +73,7 @@ int Run(const fs::path& dll, const fs::path& samples, const std::string& plugIn,
     for (const auto& entry : fs::directory_iterator(samples))
         if (entry.is_regular_file() && entry.path().filename().string()[0] != '.') files.push_back(entry.path());
     std::sort(files.begin(), files.end());
-    files.push_back(WritePlugInPicture(out));
+    files.push_back(imvexa::WritePlugInPicture(out));
 
     IClassFactory* factory = ExtractorFactory(dll);
     std::ofstream results(out / "results.txt");
