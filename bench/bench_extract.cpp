@@ -1,12 +1,17 @@
-// Thumbnails per second through IExtractImage::Extract for a folder of mixed
-// bitmap files in both reduction modes, the share of that time spent outside
-// decoding (the decode-only pass over the same files is measured in the same
-// run), and the DIB sections made per Extract.
-// Windows only; run it under wine64: bench_extract.exe [ROUNDS]
+// Thumbnails per second through IExtractImage::Extract over a folder of mixed
+// files, in both reduction modes, on one thread and on several at once, and
+// the DIB sections made per Extract. Every thread works as an Explorer thread
+// does: its own single-threaded apartment, its own class factory, one
+// extractor object per file. Each repetition measures one thread and then
+// several (or the other way round), so the ratio of the two comes from the
+// same moment of a busy machine; medians and ranges are over the repetitions.
+// Windows only; run it under wine64:
+//   bench_extract.exe [--threads N] [--rounds R] [--repetitions K]
 #include <windows.h>
 #include <objbase.h>
 #include <shobjidl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -14,11 +19,12 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "Bitmap.h"
 #include "ClassFactory.h"
 #include "Common.h"
+#include "ExtractCorpus.h"
 #include "Registry.h"
 
 extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID, REFIID, void**);
@@ -29,26 +35,21 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-struct Sample {
-    int width, height;
-    TPixelFormat format;
+struct Options {
+    int threads = 2;      // the thread count compared with one thread
+    int rounds = 2;       // passes over the folder per thread and measurement
+    int repetitions = 7;  // measurements of each thread count per mode
 };
 
-std::vector<std::string> WriteSamples(const fs::path& folder) {
-    const Sample samples[] = {{1600, 1200, TPixelFormat::Bit24}, {800, 600, TPixelFormat::Bit8},
-                              {640, 480, TPixelFormat::Bit4},    {2000, 1500, TPixelFormat::Bit1},
-                              {100, 80, TPixelFormat::Bit24},    {1024, 768, TPixelFormat::Device}};
-    std::vector<std::string> paths;
-    for (const Sample& s : samples) {
-        TBitmap picture;
-        picture.SetPixelFormat(s.format);
-        picture.SetSize(s.width, s.height);
-        Ellipse(picture.Canvas(), 0, 0, s.width, s.height);
-        GdiFlush();
-        paths.push_back((folder / ("sample" + std::to_string(paths.size()) + ".bmp")).string());
-        picture.SaveToFile(paths.back());
+Options ParseOptions(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const int value = std::max(1, std::atoi(argv[i + 1]));
+        if (std::strcmp(argv[i], "--threads") == 0) options.threads = value;
+        if (std::strcmp(argv[i], "--rounds") == 0) options.rounds = value;
+        if (std::strcmp(argv[i], "--repetitions") == 0) options.repetitions = value;
     }
-    return paths;
+    return options;
 }
 
 bool ExtractOnce(IClassFactory* factory, const std::string& path) {
@@ -64,6 +65,37 @@ bool ExtractOnce(IClassFactory* factory, const std::string& path) {
     if (extractor) extractor->Release();
     persist->Release();
     return ok;
+}
+
+// One measurement: threads threads, each extracting every file rounds times
+// (starting at a file of its own), all let go at once. Thumbnails per second
+// from the start to the last thread's end; failed extractions are counted.
+double ThumbnailsPerSecond(int threads, int rounds, const std::vector<std::string>& files, std::atomic<int>& failures) {
+    std::atomic<int> ready{0};
+    std::atomic<bool> go{false};
+    std::vector<Clock::time_point> ends(static_cast<std::size_t>(threads));
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t)
+        workers.emplace_back([&, t] {
+            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            IClassFactory* factory = nullptr;
+            const bool created = SUCCEEDED(
+                DllGetClassObject(CLSID_ExtractImage, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
+            ++ready;
+            while (!go) std::this_thread::yield();
+            for (std::size_t i = 0; i < files.size() * static_cast<std::size_t>(rounds); ++i)
+                if (!created || !ExtractOnce(factory, files[(i + static_cast<std::size_t>(t) * 5) % files.size()]))
+                    ++failures;
+            ends[static_cast<std::size_t>(t)] = Clock::now();
+            if (factory) factory->Release();
+            CoUninitialize();
+        });
+    while (ready < threads) std::this_thread::yield();
+    const Clock::time_point start = Clock::now();
+    go = true;
+    for (auto& worker : workers) worker.join();
+    const double seconds = std::chrono::duration<double>(*std::max_element(ends.begin(), ends.end()) - start).count();
+    return static_cast<double>(threads) * rounds * static_cast<double>(files.size()) / seconds;
 }
 
 // The DIB sections made in this process: the program's import of
@@ -107,47 +139,59 @@ void SetQualityMode(bool quality) {
     user.WriteBool(kQualityValue, quality);
 }
 
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+// The median and the range of a set of figures.
+struct Spread {
+    double median, low, high;
+};
+
+Spread SpreadOf(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return {n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2, values.front(), values.back()};
+}
+
+void PrintSpread(const char* label, const Spread& s, int decimals) {
+    std::printf("  %-22s median %.*f (range %.*f-%.*f)\n", label, decimals, s.median, decimals, s.low, decimals, s.high);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int rounds = argc > 1 ? std::atoi(argv[1]) : 20;
+    const Options options = ParseOptions(argc, argv);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const fs::path folder = fs::temp_directory_path() / "imvexa-bench-extract";
+    const fs::path folder = fs::temp_directory_path() / ("imvexa-bench-extract-" + std::to_string(GetCurrentProcessId()));
     fs::create_directories(folder);
-    const std::vector<std::string> files = WriteSamples(folder);
+    const std::vector<std::string> files = bench::WriteExtractCorpus(folder);
+    std::printf("files: %zu mixed (JPEG, PNG, MAG, BMP, RLE, text, icon); %d round(s) per thread, %d repetitions\n",
+                files.size(), options.rounds, options.repetitions);
 
-    IClassFactory* factory = nullptr;
-    if (FAILED(DllGetClassObject(CLSID_ExtractImage, IID_IClassFactory, reinterpret_cast<void**>(&factory)))) return 1;
-
-    auto start = Clock::now();
-    for (int r = 0; r < rounds; ++r)
-        for (const auto& file : files) {
-            TBitmap picture;
-            picture.LoadFromFile(file);
-        }
-    const double decodeSeconds = Seconds(Clock::now() - start);
-
-    const double count = static_cast<double>(rounds) * static_cast<double>(files.size());
-    std::printf("files: %zu mixed bitmaps, %d rounds\n", files.size(), rounds);
-    std::printf("decode only: %.2f ms each\n", 1000 * decodeSeconds / count);
     const bool counting = CountDibSections();
-    int failures = 0;
+    std::atomic<int> failures{0};
     for (const bool quality : {false, true}) {  // ends in the default mode, quality
         SetQualityMode(quality);
+        ThumbnailsPerSecond(1, 1, files, failures);  // warm-up: fonts, settings, first-use costs
         const long sectionsBefore = dibSections;
-        start = Clock::now();
-        for (int r = 0; r < rounds; ++r)
-            for (const auto& file : files) failures += ExtractOnce(factory, file) ? 0 : 1;
-        const double extractSeconds = Seconds(Clock::now() - start);
-        std::printf("%s mode: Extract %.1f thumbnails/s (%.2f ms each), outside decoding %.0f %%", quality ? "quality" : "speed",
-                    count / extractSeconds, 1000 * extractSeconds / count, 100 * (1 - decodeSeconds / extractSeconds));
-        if (counting) std::printf(", %.2f DIB sections per Extract", static_cast<double>(dibSections - sectionsBefore) / count);
-        std::printf("\n");
+        std::vector<double> one, many, ratios;
+        for (int r = 0; r < options.repetitions; ++r) {
+            const bool oneFirst = r % 2 == 0;
+            const double first = ThumbnailsPerSecond(oneFirst ? 1 : options.threads, options.rounds, files, failures);
+            const double second = ThumbnailsPerSecond(oneFirst ? options.threads : 1, options.rounds, files, failures);
+            one.push_back(oneFirst ? first : second);
+            many.push_back(oneFirst ? second : first);
+            ratios.push_back(many.back() / one.back());
+        }
+        const double extractions =
+            static_cast<double>(options.repetitions) * options.rounds * (1 + options.threads) * static_cast<double>(files.size());
+        std::printf("%s mode", quality ? "quality" : "speed");
+        if (counting) std::printf(" (%.2f DIB sections per Extract)", static_cast<double>(dibSections - sectionsBefore) / extractions);
+        std::printf(", thumbnails/s:\n");
+        const std::string manyLabel = std::to_string(options.threads) + " threads:";
+        const std::string ratioLabel = std::to_string(options.threads) + " threads / 1 thread:";
+        PrintSpread("1 thread:", SpreadOf(one), 1);
+        PrintSpread(manyLabel.c_str(), SpreadOf(many), 1);
+        PrintSpread(ratioLabel.c_str(), SpreadOf(ratios), 2);
     }
-    std::printf("failures: %d\n", failures);
-    factory->Release();
+    std::printf("failures: %d\n", failures.load());
     std::error_code ignored;
     fs::remove_all(folder, ignored);
     CoUninitialize();
