@@ -389,6 +389,7 @@ TEST(EdgeSizeTest, FollowsTheShellLibraryVersion) {
     EXPECT_EQ(EdgeSizeForShellVersion(LibraryVersion("kernel32.dll")), 160);  // no DllGetVersion
     EXPECT_EQ(LibraryVersion("no-such-library.dll"), 0u);
     EXPECT_GE(LibraryVersion("Shell32.dll"), 5u << 16);
+    EXPECT_EQ(ThumbnailEdgeSize(), EdgeSizeForShellVersion(LibraryVersion("Shell32.dll")));
 }
 
 // Explorer extracts on several threads at once.
