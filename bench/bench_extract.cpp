@@ -4,7 +4,9 @@
 // does: its own single-threaded apartment, its own class factory, one
 // extractor object per file. Each repetition measures one thread and then
 // several (or the other way round), so the ratio of the two comes from the
-// same moment of a busy machine; medians and ranges are over the repetitions.
+// same moment of a busy machine; next to it the same ratio for work that
+// shares nothing but the processors, the most the machine gives at that
+// moment. Medians and ranges are over the repetitions.
 // Windows only; run it under wine64:
 //   bench_extract.exe [--threads N] [--rounds R] [--repetitions K]
 #include <windows.h>
@@ -18,6 +20,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,6 +29,7 @@
 #include "ClassFactory.h"
 #include "Common.h"
 #include "ExtractCorpus.h"
+#include "PhotoField.h"
 #include "Registry.h"
 
 extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID, REFIID, void**);
@@ -67,10 +72,10 @@ bool ExtractOnce(IClassFactory* factory, const std::string& path) {
     return ok;
 }
 
-// One measurement: threads threads, each extracting every file rounds times
-// (starting at a file of its own), all let go at once. Thumbnails per second
-// from the start to the last thread's end; failed extractions are counted.
-double ThumbnailsPerSecond(int threads, int rounds, const std::vector<std::string>& files, std::atomic<int>& failures) {
+// Runs threads threads, each preparing its work (untimed) and then, all let
+// go at once, doing it. The seconds from the start to the last thread's end.
+using Work = std::function<void()>;
+double SecondsAtOnce(int threads, const std::function<Work(int thread)>& prepare) {
     std::atomic<int> ready{0};
     std::atomic<bool> go{false};
     std::vector<Clock::time_point> ends(static_cast<std::size_t>(threads));
@@ -78,24 +83,54 @@ double ThumbnailsPerSecond(int threads, int rounds, const std::vector<std::strin
     for (int t = 0; t < threads; ++t)
         workers.emplace_back([&, t] {
             CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-            IClassFactory* factory = nullptr;
-            const bool created = SUCCEEDED(
-                DllGetClassObject(CLSID_ExtractImage, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
-            ++ready;
-            while (!go) std::this_thread::yield();
-            for (std::size_t i = 0; i < files.size() * static_cast<std::size_t>(rounds); ++i)
-                if (!created || !ExtractOnce(factory, files[(i + static_cast<std::size_t>(t) * 5) % files.size()]))
-                    ++failures;
-            ends[static_cast<std::size_t>(t)] = Clock::now();
-            if (factory) factory->Release();
+            {
+                const Work work = prepare(t);
+                ++ready;
+                while (!go) std::this_thread::yield();
+                work();
+                ends[static_cast<std::size_t>(t)] = Clock::now();
+            }
             CoUninitialize();
         });
     while (ready < threads) std::this_thread::yield();
     const Clock::time_point start = Clock::now();
     go = true;
     for (auto& worker : workers) worker.join();
-    const double seconds = std::chrono::duration<double>(*std::max_element(ends.begin(), ends.end()) - start).count();
-    return static_cast<double>(threads) * rounds * static_cast<double>(files.size()) / seconds;
+    return std::chrono::duration<double>(*std::max_element(ends.begin(), ends.end()) - start).count();
+}
+
+// Each thread extracts every file rounds times, starting at a file of its
+// own, with a class factory of its own; failed extractions are counted.
+double ThumbnailsPerSecond(int threads, int rounds, const std::vector<std::string>& files, std::atomic<int>& failures) {
+    const std::size_t count = files.size() * static_cast<std::size_t>(rounds);
+    const double seconds = SecondsAtOnce(threads, [&](int thread) -> Work {
+        IClassFactory* factory = nullptr;
+        if (FAILED(DllGetClassObject(CLSID_ExtractImage, IID_IClassFactory, reinterpret_cast<void**>(&factory))))
+            return [&failures, count] { failures += static_cast<int>(count); };
+        const std::shared_ptr<IClassFactory> owned(factory, [](IClassFactory* f) { f->Release(); });
+        return [&, owned, thread, count] {
+            for (std::size_t i = 0; i < count; ++i)
+                if (!ExtractOnce(owned.get(), files[(i + static_cast<std::size_t>(thread) * 5) % files.size()])) ++failures;
+        };
+    });
+    return static_cast<double>(threads) * static_cast<double>(count) / seconds;
+}
+
+// The machine's own ceiling at this moment: each thread computes the rows
+// of photograph-like pictures into memory of its own, with no system call
+// and no allocation, so that nothing but the processors is shared.
+double PicturesPerSecond(int threads, int pictures) {
+    constexpr int kWidth = 1600, kHeight = 1200;
+    const double seconds = SecondsAtOnce(threads, [pictures](int) -> Work {
+        return [pictures] {
+            std::vector<std::uint8_t> row(kWidth * 3);
+            for (int p = 0; p < pictures; ++p) {
+                bench::PhotoField field(kWidth, kHeight, 6);
+                for (int y = 0; y < kHeight; ++y) field.Row(y, 3, row.data());
+            }
+        };
+    });
+    return static_cast<double>(threads) * pictures / seconds;
 }
 
 // The DIB sections made in this process: the program's import of
@@ -150,9 +185,26 @@ Spread SpreadOf(std::vector<double> values) {
     return {n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2, values.front(), values.back()};
 }
 
-void PrintSpread(const char* label, const Spread& s, int decimals) {
-    std::printf("  %-22s median %.*f (range %.*f-%.*f)\n", label, decimals, s.median, decimals, s.low, decimals, s.high);
+void PrintSpread(const std::string& label, const std::vector<double>& values, int decimals) {
+    const Spread s = SpreadOf(values);
+    std::printf("  %-38s median %.*f (range %.*f-%.*f)\n", label.c_str(), decimals, s.median, decimals, s.low, decimals,
+                s.high);
 }
+
+// Rates on one thread and on several, measured in pairs, and their ratios.
+struct Pairs {
+    std::vector<double> one, many, ratios;
+
+    // One pair: the single thread first or last, alternately.
+    void Measure(int threads, const std::function<double(int threads)>& rate) {
+        const bool oneFirst = one.size() % 2 == 0;
+        const double first = rate(oneFirst ? 1 : threads);
+        const double second = rate(oneFirst ? threads : 1);
+        one.push_back(oneFirst ? first : second);
+        many.push_back(oneFirst ? second : first);
+        ratios.push_back(many.back() / one.back());
+    }
+};
 
 }  // namespace
 
@@ -167,29 +219,31 @@ int main(int argc, char** argv) {
 
     const bool counting = CountDibSections();
     std::atomic<int> failures{0};
+    const std::string many = std::to_string(options.threads) + " threads";
     for (const bool quality : {false, true}) {  // ends in the default mode, quality
         SetQualityMode(quality);
         ThumbnailsPerSecond(1, 1, files, failures);  // warm-up: fonts, settings, first-use costs
         const long sectionsBefore = dibSections;
-        std::vector<double> one, many, ratios;
+        Pairs thumbnails, ceiling;
         for (int r = 0; r < options.repetitions; ++r) {
-            const bool oneFirst = r % 2 == 0;
-            const double first = ThumbnailsPerSecond(oneFirst ? 1 : options.threads, options.rounds, files, failures);
-            const double second = ThumbnailsPerSecond(oneFirst ? options.threads : 1, options.rounds, files, failures);
-            one.push_back(oneFirst ? first : second);
-            many.push_back(oneFirst ? second : first);
-            ratios.push_back(many.back() / one.back());
+            ceiling.Measure(options.threads, [&](int threads) { return PicturesPerSecond(threads, 2 * options.rounds); });
+            thumbnails.Measure(options.threads,
+                               [&](int threads) { return ThumbnailsPerSecond(threads, options.rounds, files, failures); });
         }
-        const double extractions =
-            static_cast<double>(options.repetitions) * options.rounds * (1 + options.threads) * static_cast<double>(files.size());
+        std::vector<double> relative;
+        for (std::size_t i = 0; i < thumbnails.ratios.size(); ++i)
+            relative.push_back(thumbnails.ratios[i] / ceiling.ratios[i]);
+        const double extractions = static_cast<double>(options.repetitions) * options.rounds * (1 + options.threads) *
+                                   static_cast<double>(files.size());
         std::printf("%s mode", quality ? "quality" : "speed");
-        if (counting) std::printf(" (%.2f DIB sections per Extract)", static_cast<double>(dibSections - sectionsBefore) / extractions);
-        std::printf(", thumbnails/s:\n");
-        const std::string manyLabel = std::to_string(options.threads) + " threads:";
-        const std::string ratioLabel = std::to_string(options.threads) + " threads / 1 thread:";
-        PrintSpread("1 thread:", SpreadOf(one), 1);
-        PrintSpread(manyLabel.c_str(), SpreadOf(many), 1);
-        PrintSpread(ratioLabel.c_str(), SpreadOf(ratios), 2);
+        if (counting)
+            std::printf(" (%.2f DIB sections per Extract)", static_cast<double>(dibSections - sectionsBefore) / extractions);
+        std::printf(":\n");
+        PrintSpread("thumbnails/s, 1 thread:", thumbnails.one, 1);
+        PrintSpread("thumbnails/s, " + many + ":", thumbnails.many, 1);
+        PrintSpread(many + " / 1 thread:", thumbnails.ratios, 2);
+        PrintSpread("the machine's ceiling, " + many + " / 1:", ceiling.ratios, 2);
+        PrintSpread("thumbnails' ratio / ceiling's ratio:", relative, 2);
     }
     std::printf("failures: %d\n", failures.load());
     std::error_code ignored;
