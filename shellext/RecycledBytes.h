@@ -1,10 +1,10 @@
 #pragma once
 // Large byte buffers handed on from one thumbnail to the next. A block freed
 // and allocated again costs a fresh mapping from the system and a page fault
-// for each of its pages, which a virtualised or busy machine serves slowly
-// and for all threads of the process in turn; a kept buffer has its pages
-// already. Only a few buffers of bounded size are kept, so that an idle
-// Explorer holds little memory it does not use.
+// for each of its pages, which on a virtual machine can cost more than the
+// decoding; a kept buffer has its pages already. Only a few buffers of
+// bounded size are kept, so that an idle Explorer holds little memory it
+// does not use.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
