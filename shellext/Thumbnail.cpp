@@ -39,6 +39,14 @@ std::uint32_t LibraryVersion(const char* libraryName) {
 
 int EdgeSizeForShellVersion(std::uint32_t version) { return version < 0x00050000u ? 160 : 120; }
 
+int ThumbnailEdgeSize() {
+    // The shell library's version cannot change while the process runs, and
+    // loading a library takes the loader's lock, which every thread of the
+    // process shares: it is asked once, by whichever thread comes first.
+    static const int edge = EdgeSizeForShellVersion(LibraryVersion("Shell32.dll"));
+    return edge;
+}
+
 namespace {
 
 // The file's size from a find-first search, or nothing when it is not found.
@@ -164,7 +172,7 @@ void DrawPicture(TBitmap& thumbnail, int edge, std::span<const std::uint8_t> byt
 HBITMAP ExtractThumbnail(const std::wstring& path, const std::string& extension) {
     const std::optional<std::uint64_t> fileSize = FindFileSize(path);
     if (!fileSize) return nullptr;
-    const int edge = EdgeSizeForShellVersion(LibraryVersion("Shell32.dll"));
+    const int edge = ThumbnailEdgeSize();
 
     TBitmap thumbnail;
     if (IsTextExtension(extension)) {

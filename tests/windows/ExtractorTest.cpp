@@ -443,9 +443,11 @@ TEST(EdgeSizeTest, FollowsTheShellLibraryVersion) {
     EXPECT_EQ(EdgeSizeForShellVersion(LibraryVersion("kernel32.dll")), 160);  // no DllGetVersion
     EXPECT_EQ(LibraryVersion("no-such-library.dll"), 0u);
     EXPECT_GE(LibraryVersion("Shell32.dll"), 5u << 16);
+    EXPECT_EQ(ThumbnailEdgeSize(), EdgeSizeForShellVersion(LibraryVersion("Shell32.dll")));
 }
 
-// Explorer extracts on several threads at once.
+// Explorer extracts on several threads at once; the first Extracts of the
+// process meet here, where the edge size is found once for all of them.
 TEST_F(ExtractorTest, ManyThreadsExtractAtOnce) {
     const std::vector<std::string> files = {
         WriteBitmap("s1.bmp", 64, 48, 4), WriteBitmap("s2.bmp", 640, 480, 24),
@@ -458,7 +460,7 @@ TEST_F(ExtractorTest, ManyThreadsExtractAtOnce) {
             CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
             for (int i = 0; i < 40; ++i) {
                 const Result result = Extract(files[static_cast<std::size_t>(t + i) % files.size()]);
-                if (result.hr != S_OK || !result.bitmap) ++failures;
+                if (result.hr != S_OK || result.dib.dsBm.bmWidth != 120 || result.dib.dsBm.bmHeight != 120) ++failures;
                 if (result.bitmap) DeleteObject(result.bitmap);
             }
             CoUninitialize();
