@@ -12,6 +12,8 @@ namespace imvexa {
 std::uint32_t LibraryVersion(const char* libraryName);
 // 120 pixels for a shell library of version 5.0 or later, 160 before.
 int EdgeSizeForShellVersion(std::uint32_t version);
+// The edge size for the process's shell library, asked for its version once.
+int ThumbnailEdgeSize();
 
 // Whether files of the extension key are drawn as text pages (the module's text list).
 bool IsTextExtension(const std::string& extension);
