@@ -4,7 +4,8 @@
 // through the same function into its bitmap, must come to the same end:
 // the same error (with a bitmap of the announced size once the picture was
 // announced), or a bitmap holding the same rows. Saving that bitmap and
-// reading it back gives the same rows again.
+// reading it back gives the same rows again. Asked for rows with alpha, the
+// decoder comes to the same end, and its rows show the same colours.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "Bitmap.h"
+#include "PackedPixels.h"
 #include "PngDecode.h"
 #include "QXPNGL.h"
 #include "RuntimeErrors.h"
@@ -72,6 +74,36 @@ std::string Outcome(Decode&& decode) {
     return {};
 }
 
+// The blue, green and red bytes of pixel x of a row without alpha.
+void OpaqueColor(const PictureHeader& header, const std::uint8_t* row, std::size_t x, std::uint8_t* bgr) {
+    if (header.bitsPerPixel == 24) {
+        std::memcpy(bgr, row + 3 * x, 3);
+        return;
+    }
+    const std::uint32_t index = GetPackedIndex(row, static_cast<std::int64_t>(x), header.bitsPerPixel);
+    const PaletteEntry color = index < header.colors.size() ? header.colors[index] : PaletteEntry{};
+    bgr[0] = color.blue;
+    bgr[1] = color.green;
+    bgr[2] = color.red;
+}
+
+// The rows with alpha against the rows without: the same rows when the
+// picture has no transparency, else the same colours.
+void ExpectAlphaRows(const TKeptRows& opaque, const TKeptRows& alpha) {
+    if (!alpha.header_) __builtin_trap();
+    if (!alpha.header_->alpha) {
+        if (alpha.header_->bitsPerPixel != opaque.header_->bitsPerPixel || alpha.rows != opaque.rows) __builtin_trap();
+        return;
+    }
+    if (alpha.header_->bitsPerPixel != 32 || alpha.rows.size() != opaque.rows.size()) __builtin_trap();
+    for (std::size_t y = 0; y < opaque.rows.size(); ++y)
+        for (std::size_t x = 0; x < static_cast<std::size_t>(opaque.header_->width); ++x) {
+            std::uint8_t bgr[3];
+            OpaqueColor(*opaque.header_, opaque.rows[y].data(), x, bgr);
+            if (std::memcmp(bgr, alpha.rows[y].data() + 4 * x, 3) != 0) __builtin_trap();
+        }
+}
+
 void ExpectRows(const TBitmap& bitmap, const std::vector<std::vector<std::uint8_t>>& rows) {
     if (rows.size() != static_cast<std::size_t>(bitmap.Height())) __builtin_trap();
     for (int y = 0; y < bitmap.Height(); ++y)
@@ -92,7 +124,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (decoded != loaded || png.Empty() != !sink.header_) __builtin_trap();
     if (!png.Empty() && (png.Width() != sink.header_->width || png.Height() != sink.header_->height))
         __builtin_trap();
+    TKeptRows alpha;
+    PngDecodeOptions withAlpha;
+    withAlpha.alpha = true;
+    if (Outcome([&] { DecodePNG(std::span(data, size), alpha, withAlpha); }) != decoded) __builtin_trap();
     if (!decoded.empty() || png.Empty()) return 0;
+    ExpectAlphaRows(sink, alpha);
     TBitmap bitmap;
     png.AssignTo(bitmap);
     ExpectRows(bitmap, sink.rows);

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Writes the seed corpus of fuzz_png into fuzz/corpus/png/: small PNG files
 of every colour type and bit depth, interlaced and not, every filter type,
-split image data, a palette with tRNS, and a few from Pillow's own encoder.
+split image data, a palette with tRNS, tRNS key colours, and a few from Pillow's own encoder.
 Run from anywhere with Debian's Python (/usr/bin/python3, python3-pil)."""
 import io
 import os
@@ -34,6 +34,11 @@ def main():
     write('plte_trns.png', pngencode.encode(indexed, 3, 4, palette=pngencode.sample_palette(6),
                                             before_idat=[(b'tRNS', bytes([0, 128, 255]))],
                                             after_idat=[(b'tEXt', b'Comment\x00seed')]))
+    for color_type, depth, key in ((0, 2, bytes([0, 1])), (0, 16, bytes([0x12, 0x34])),
+                                   (2, 8, bytes([0, 10, 0, 20, 0, 30])), (2, 16, bytes(6))):
+        keyed = pngencode.random_image(7, 6, color_type, depth, seed=depth)
+        write(f'trns_ct{color_type}_d{depth}_adam7.png',
+              pngencode.encode(keyed, color_type, depth, interlace=1, before_idat=[(b'tRNS', key)]))
     write('one_pixel_adam7.png', pngencode.encode([[(200,)]], 0, 8, interlace=1))
     write('truecolour_plte.png', pngencode.encode(image, 2, 8, palette=pngencode.sample_palette(3)))
     try:
