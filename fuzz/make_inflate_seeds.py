@@ -13,7 +13,7 @@ FOLDER = os.path.join(HERE, 'corpus', 'inflate')
 
 
 def header(row, rows, split, tail, mode, stop=0):
-    return struct.pack('>HHBBBHBB', row - 1, rows - 1, split, tail, mode, 0, 0, stop)
+    return struct.pack('>HHBBBBBB', row - 1, rows - 1, split, tail, mode, 0, 0, stop)
 
 
 def main():
