@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,7 +18,8 @@
 #include "Bitmap.h"
 #include "ClassFactory.h"
 #include "Common.h"
-#include "Registry.h"
+#include "ImportRedirect.h"
+#include "QualityModeSetting.h"
 
 extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID, REFIID, void**);
 
@@ -78,33 +78,8 @@ HBITMAP WINAPI CountedCreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usag
 }
 
 bool CountDibSections() {
-    auto* base = reinterpret_cast<std::uint8_t*>(GetModuleHandleW(nullptr));
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* library = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); library->Name;
-         ++library) {
-        auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
-        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
-        for (; name->u1.AddressOfData; ++name, ++slot) {
-            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
-            const auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), "CreateDIBSection") != 0) continue;
-            DWORD protection = 0;
-            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), PAGE_READWRITE, &protection);
-            realCreateDIBSection = reinterpret_cast<decltype(&CreateDIBSection)>(slot->u1.Function);
-            slot->u1.Function = reinterpret_cast<ULONG_PTR>(&CountedCreateDIBSection);
-            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), protection, &protection);
-            return true;
-        }
-    }
-    return false;
-}
-
-// Sets the per-user reduction mode that Extract reads.
-void SetQualityMode(bool quality) {
-    TRegistry user(HKEY_CURRENT_USER);
-    user.OpenKey(kSettingsKey, KeyAccess::Create);
-    user.WriteBool(kQualityValue, quality);
+    realCreateDIBSection = bench::RedirectImport("CreateDIBSection", &CountedCreateDIBSection);
+    return realCreateDIBSection != nullptr;
 }
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
@@ -135,7 +110,7 @@ int main(int argc, char** argv) {
     const bool counting = CountDibSections();
     int failures = 0;
     for (const bool quality : {false, true}) {  // ends in the default mode, quality
-        SetQualityMode(quality);
+        bench::SetQualityMode(quality);
         const long sectionsBefore = dibSections;
         start = Clock::now();
         for (int r = 0; r < rounds; ++r)
