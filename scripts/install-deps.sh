@@ -92,21 +92,23 @@ build_libjpeg() {
 }
 
 # ISA-L (the inflater) from Debian's source package, static: with its nasm
-# code for x64, its portable C code for x86 (it has no 32-bit Windows code).
+# code for x64, its portable C code for x86 (it has no 32-bit Windows code,
+# and its byte swaps are defined for 64-bit Windows only).
 build_isal() {
   local arch=$1 prefix=$DEPS_DIR/$1
-  [ -f "$prefix/.isal-done" ] && return
+  [ -f "$prefix/.libisal-done" ] && return
   echo "== building ISA-L for $arch"
   local src build=$DEPS_DIR/src/isal-$arch
   src=$(unpack_source libisal)
   rm -rf "$build" && cp -r "$src" "$build"
   local options=(arch=mingw AS=nasm)
-  [ "$arch" = win32 ] && options=(arch=noarch host_cpu=base_aliases CC=i686-w64-mingw32-gcc AR=i686-w64-mingw32-ar)
+  [ "$arch" = win32 ] && options=(arch=noarch host_cpu=base_aliases CC=i686-w64-mingw32-gcc AR=i686-w64-mingw32-ar
+    D="isal_bswap16=__builtin_bswap16 isal_bswap32=__builtin_bswap32 isal_bswap64=__builtin_bswap64")
   make -C "$build" -f Makefile.unx -j"$jobs" "${options[@]}" lib_name=isa-l.a isa-l.a >/dev/null 2>&1
   mkdir -p "$prefix/lib" "$prefix/include/isa-l"
   cp "$build/isa-l.a" "$prefix/lib/libisal.a"
   cp "$build"/include/*.h "$prefix/include/isa-l/"
-  touch "$prefix/.isal-done"
+  touch "$prefix/.libisal-done"
 }
 
 build_gtest() {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <typeinfo>
 #include <vector>
@@ -26,11 +27,10 @@ struct DataLayout {
     std::size_t stopAfter;   // the caller fails after this read (0: never)
 };
 
-inline void PutDataChunk(std::vector<std::uint8_t>& out, const char* type, const std::uint8_t* data,
-                         std::size_t size) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(size >> shift));
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data, data + size);
+inline void PutDataChunk(std::vector<std::uint8_t>& out, const char* type, std::span<const std::uint8_t> data) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(data.size() >> shift));
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(type[i]));
+    for (std::uint8_t b : data) out.push_back(b);
     out.insert(out.end(), 4, 0);  // CRCs are not checked
 }
 
@@ -41,13 +41,13 @@ inline std::vector<std::uint8_t> DataChunks(const std::vector<std::uint8_t>& str
     std::size_t at = 0;
     do {
         const std::size_t size = std::min(step, stream.size() - at);
-        PutDataChunk(out, "IDAT", stream.data() + at, size);
+        PutDataChunk(out, "IDAT", std::span(stream).subspan(at, size));
         at += size;
     } while (at < stream.size());
     const std::uint8_t junk[] = {0x78, 0x9C, 0x03, 0x00};
-    if (layout.tail == 0) PutDataChunk(out, "IEND", nullptr, 0);
-    if (layout.tail == 1) PutDataChunk(out, "IDAT", junk, sizeof junk);
-    if (layout.tail == 3) PutDataChunk(out, "tEXt", junk, sizeof junk);
+    if (layout.tail == 0) PutDataChunk(out, "IEND", {});
+    if (layout.tail == 1) PutDataChunk(out, "IDAT", junk);
+    if (layout.tail == 3) PutDataChunk(out, "tEXt", junk);
     return out;
 }
 

@@ -83,9 +83,9 @@ TEST(ImageData, InterruptedDataFailsAtZlibsRead) {
         SCOPED_TRACE(type);
         Bytes chunks;
         const std::size_t half = stream.size() / 2;
-        PutDataChunk(chunks, "IDAT", stream.data(), half);
-        PutDataChunk(chunks, type, stream.data(), 0);
-        PutDataChunk(chunks, "IDAT", stream.data() + half, stream.size() - half);
+        PutDataChunk(chunks, "IDAT", std::span(stream).first(half));
+        PutDataChunk(chunks, type, {});
+        PutDataChunk(chunks, "IDAT", std::span(stream).subspan(half));
         const DataLayout layout{kRowBytes, kRows, 0, 2, 0};
         EXPECT_EQ(RunReader<imvexa::png::TPngImageData>(chunks, layout), RunReader<TZlibOnly>(chunks, layout));
     }
