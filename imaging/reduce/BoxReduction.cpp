@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "RuntimeErrors.h"
 #include "WorkBuffer.h"
 #include "ZdDIBErrors.h"
 
@@ -26,6 +27,21 @@ void AddBytes(std::uint16_t* __restrict__ partial, const std::uint8_t* __restric
         for (std::size_t j = i; j < i + kBlock; ++j) partial[j] = static_cast<std::uint16_t>(partial[j] + row[j]);
     for (; i < bytes; ++i) partial[i] = static_cast<std::uint16_t>(partial[i] + row[i]);
 }
+
+// Adds up each byte of a source pixel over the columns of a box, from the
+// column sums of its rows; a fixed pixel size lets the compiler unroll it.
+template <int Bytes>
+void SumBox(const BoxSpan& columns, std::int64_t sourceWidth, const std::uint64_t* sums, std::uint64_t* box) {
+    std::fill_n(box, Bytes, 0);
+    columns.ForEachPixel(sourceWidth, [&](std::int64_t column, std::int64_t times) {
+        const std::uint64_t* sum = sums + Bytes * column;
+        for (int i = 0; i < Bytes; ++i) box[i] += static_cast<std::uint64_t>(times) * sum[i];
+    });
+}
+
+using SumBoxFunction = void (*)(const BoxSpan&, std::int64_t, const std::uint64_t*, std::uint64_t*);
+constexpr SumBoxFunction kSumBox[kMaxBoxPixelBytes + 1] = {nullptr,  SumBox<1>, SumBox<2>, SumBox<3>, SumBox<4>,
+                                                           SumBox<5>, SumBox<6>, SumBox<7>, SumBox<8>};
 
 void MakeMeans(const std::uint64_t* sums, std::uint64_t count, std::uint8_t* pixel) {
     for (int i = 0; i < 3; ++i) pixel[i] = Mean(sums[i], count);
@@ -66,6 +82,8 @@ TBoxReduction::TBoxReduction(std::int32_t sourceWidth, std::int32_t sourceHeight
       sink_(std::move(sink)), pixels_(pixels) {
     if (sourceWidth < 1 || width < 1) throw EZdDIBInvalidDIBPara("TZdDIB.SetWidth: Invalid Width");
     if (sourceHeight < 1 || height < 1) throw EZdDIBInvalidDIBPara("TZdDIB.SetWidth: Invalid Height");
+    IMVEXA_ASSERT(pixels.sourceBytes >= 1 && pixels.sourceBytes <= kMaxBoxPixelBytes, "TBoxReduction: Pixel Bytes",
+                  "BoxReduction");
     const double scaleX = BoxScale(sourceWidth_, width_);
     scaleY_ = BoxScale(sourceHeight_, height_);
     columns_ = WorkBuffer<BoxSpan>(static_cast<std::size_t>(width_));
@@ -123,15 +141,11 @@ TBoxReduction::ColumnSums TBoxReduction::TakeSums() {
 
 void TBoxReduction::Deliver(Band& band) {
     const std::uint64_t* sums = band.sums.Total();
-    const int bytes = pixels_.sourceBytes;
+    const SumBoxFunction sumBox = kSumBox[pixels_.sourceBytes];
     std::uint64_t box[kMaxBoxPixelBytes];
     for (std::int64_t x = 0; x < width_; ++x) {
         const BoxSpan& columns = columns_[static_cast<std::size_t>(x)];
-        std::fill_n(box, bytes, 0);
-        columns.ForEachPixel(sourceWidth_, [&](std::int64_t column, std::int64_t times) {
-            const std::uint64_t* sum = sums + bytes * column;
-            for (int i = 0; i < bytes; ++i) box[i] += static_cast<std::uint64_t>(times) * sum[i];
-        });
+        sumBox(columns, sourceWidth_, sums, box);
         const auto count = static_cast<std::uint64_t>(columns.count * band.rows.count);
         pixels_.make(box, count, row_.data() + pixels_.targetBytes * x);
     }
