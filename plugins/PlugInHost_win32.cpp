@@ -84,7 +84,7 @@ struct PlugInHost::Answer {
     win32::KernelHandle picture;
 };
 
-PlugInHost::PlugInHost(std::wstring program, std::chrono::milliseconds callTimeout)
+PlugInHost::PlugInHost(std::wstring program, DWORD callTimeout)
     : program_(std::move(program)), callTimeout_(callTimeout) {}
 
 PlugInHost::~PlugInHost() = default;
@@ -148,7 +148,7 @@ std::optional<PlugInHost::Answer> PlugInHost::Call(RequestKind kind, std::span<c
                                     static_cast<std::uint32_t>(pathBytes)};
     SetEvent(running_->requested.Get());
     const HANDLE waits[] = {running_->replied.Get(), running_->process.Get()};
-    if (WaitForMultipleObjects(2, waits, FALSE, static_cast<DWORD>(callTimeout_.count())) != WAIT_OBJECT_0) {
+    if (WaitForMultipleObjects(2, waits, FALSE, callTimeout_) != WAIT_OBJECT_0) {
         running_.reset();  // crashed, killed, or hung: ended either way
         return std::nullopt;
     }
@@ -195,18 +195,18 @@ std::unique_ptr<PlugInHost::Running> PlugInHost::Start(const std::wstring& progr
         return nullptr;  // the destructor ends the suspended process
     // The host reports ready with its reply event.
     const HANDLE waits[] = {host->replied.Get(), host->process.Get()};
-    if (WaitForMultipleObjects(2, waits, FALSE, static_cast<DWORD>(kPlugInHostStartTimeout.count())) != WAIT_OBJECT_0)
+    if (WaitForMultipleObjects(2, waits, FALSE, kPlugInHostStartTimeout) != WAIT_OBJECT_0)
         return nullptr;
     return host;
 }
 
-std::wstring PlugInHostProgram(const wchar_t* name) {
+std::wstring PlugInHostProgram(const char* name) {
     HMODULE module = nullptr;
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        reinterpret_cast<LPCWSTR>(&PlugInHostProgram), &module);
     std::wstring path(32768, L'\0');
     path.resize(GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size())));
-    return path.substr(0, path.find_last_of(L"\\/") + 1) + name;
+    return path.substr(0, path.find_last_of(L"\\/") + 1) + std::wstring(name, name + std::strlen(name));  // ASCII
 }
 
 }  // namespace imvexa

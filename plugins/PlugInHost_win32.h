@@ -6,7 +6,6 @@
 // answers that one call with nothing, and the next call starts a new one.
 #include <windows.h>
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -17,27 +16,26 @@
 
 #include "Owners.h"
 #include "PlugHostProtocol.h"
+#include "PlugInHostNames.h"
 
 namespace imvexa {
 
+// Times in milliseconds (<chrono> is no header for code compiled with the
+// Japanese execution character set).
 // How long one call may take: loading a plug-in, or offering it a file and
 // receiving the picture. Generous for a slow plug-in on a large file, short
 // enough that a hung one costs a thumbnail rather than a folder view.
-inline constexpr std::chrono::milliseconds kPlugInCallTimeout{10000};
+inline constexpr DWORD kPlugInCallTimeout = 10000;
 
 // How long a host may take to start, before it loads any plug-in: far longer
 // than any start on a working system, even a busy one, or under emulation
 // (about a minute); only a host that cannot start at all waits this long.
-inline constexpr std::chrono::milliseconds kPlugInHostStartTimeout{120000};
+inline constexpr DWORD kPlugInHostStartTimeout = 120000;
 
 // The memory a host may commit: the file it was handed and the plug-in's
 // picture, each up to the largest picture block, with room for the
 // plug-in's own work. A plug-in that leaks on every call is ended by it.
 inline constexpr std::uint64_t kPlugInHostMemoryLimit = std::uint64_t{3} << 30;
-
-// The two host programs, installed beside the DLL.
-inline constexpr wchar_t kPlugInHost32[] = L"VignarPlugHost32.exe";
-inline constexpr wchar_t kPlugInHost64[] = L"VignarPlugHost64.exe";
 
 // A picture a plug-in decoded, mapped read-only from the host's section. Its
 // contents come from outside this process: check them before use.
@@ -53,7 +51,7 @@ struct HostPicture {
 
 class PlugInHost {
 public:
-    PlugInHost(std::wstring program, std::chrono::milliseconds callTimeout);
+    PlugInHost(std::wstring program, DWORD callTimeout);
     ~PlugInHost();
     PlugInHost(const PlugInHost&) = delete;
     PlugInHost& operator=(const PlugInHost&) = delete;
@@ -76,12 +74,12 @@ private:
                                std::span<const std::string> paths);
 
     const std::wstring program_;
-    const std::chrono::milliseconds callTimeout_;
+    const DWORD callTimeout_;  // milliseconds
     std::mutex calls_;  // one call at a time per host
     std::unique_ptr<Running> running_;
 };
 
 // The full path of a host program in the folder of the module this code is in.
-std::wstring PlugInHostProgram(const wchar_t* name);
+std::wstring PlugInHostProgram(const char* name);
 
 }  // namespace imvexa

@@ -5,7 +5,6 @@
 // (*.sph) in the 64-bit host. Windows only.
 #include <windows.h>
 
-#include <chrono>
 #include <memory>
 #include <shared_mutex>
 #include <span>
@@ -29,7 +28,8 @@ struct TPlug {
 
 class TSusiePlugIn {
 public:
-    explicit TSusiePlugIn(std::chrono::milliseconds callTimeout = kPlugInCallTimeout);
+    // callTimeout: milliseconds one call into a host may take.
+    explicit TSusiePlugIn(DWORD callTimeout = kPlugInCallTimeout);
     ~TSusiePlugIn();
     TSusiePlugIn(const TSusiePlugIn&) = delete;
     TSusiePlugIn& operator=(const TSusiePlugIn&) = delete;

@@ -79,10 +79,9 @@ void DrawPicture(const HostPicture& picture, TBitmap& bitmap) {
 
 }  // namespace
 
-TSusiePlugIn::TSusiePlugIn(std::chrono::milliseconds callTimeout) {
-    hosts_.push_back(std::make_unique<PlugInHost>(PlugInHostProgram(kPlugInHost32), callTimeout));
-    if constexpr (sizeof(void*) == 8)
-        hosts_.push_back(std::make_unique<PlugInHost>(PlugInHostProgram(kPlugInHost64), callTimeout));
+TSusiePlugIn::TSusiePlugIn(DWORD callTimeout) {
+    for (const char* program : kPlugInHosts)
+        hosts_.push_back(std::make_unique<PlugInHost>(PlugInHostProgram(program), callTimeout));
 }
 
 TSusiePlugIn::~TSusiePlugIn() = default;

@@ -36,8 +36,10 @@ std::uint64_t CommittedPrivateBytes() {
     return total;
 }
 
+constexpr wchar_t kHost[] = L"VignarPlugHost64.exe";  // the test plug-ins are 64-bit ones
+
 void KillPlugInHosts() {
-    for (DWORD id : ChildProcesses(kPlugInHost64)) {
+    for (DWORD id : ChildProcesses(kHost)) {
         HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
         TerminateProcess(process, 9);
         WaitForSingleObject(process, INFINITE);
@@ -97,7 +99,7 @@ TEST_F(SusieHostTest, LoadsThePicturePlugInsOfAFolderAndRejectsTheRest) {
     host_.UnloadPlugIns();
     EXPECT_EQ(host_.PlugInCount(), 0);
     EXPECT_EQ(host_.GetPlugIn(0), nullptr);
-    EXPECT_TRUE(ChildProcesses(kPlugInHost64).empty());
+    EXPECT_TRUE(ChildProcesses(kHost).empty());
 }
 
 TEST_F(SusieHostTest, AcceptsAPathOnce) {
@@ -171,7 +173,7 @@ TEST_F(SusieHostTest, AHostThatCrashesOrHangsCostsOnlyItsFile) {
         {"hanging", "P6 2 1 255\nHANG\x01\x02"},      // never returns from GetPicture
     };
     for (const auto& [plugIn, file] : cases) {
-        TSusiePlugIn host(kShortTimeout);
+        TSusiePlugIn host(std::chrono::milliseconds(kShortTimeout).count());
         host.LoadPlugIns(PlugIn(plugIn));
         host.LoadPlugIns(PlugIn("pnm"));  // would decode the file, after the bad one
         for (int i = 0; i < 2; ++i) {
@@ -188,10 +190,10 @@ TEST_F(SusieHostTest, AHostThatCrashesOrHangsCostsOnlyItsFile) {
 TEST_F(SusieHostTest, AHostKilledBetweenTwoCallsIsStartedAgain) {
     host_.LoadPlugIns(PlugIn("pnm"));
     ExpectThePpm(host_);
-    ASSERT_EQ(ChildProcesses(kPlugInHost64).size(), 1u);
+    ASSERT_EQ(ChildProcesses(kHost).size(), 1u);
     KillPlugInHosts();
     ExpectThePpm(host_);
-    EXPECT_EQ(ChildProcesses(kPlugInHost64).size(), 1u);
+    EXPECT_EQ(ChildProcesses(kHost).size(), 1u);
 }
 
 TEST_F(SusieHostTest, WhatAPlugInLeaksStaysInItsHost) {
