@@ -70,7 +70,7 @@ void DecodePNGPicture(std::span<const std::uint8_t> bytes, TRowSink& sink) {
 bool DecodeBuiltInRows(std::span<const std::uint8_t> bytes, const std::string& extension, TRowSink& sink) {
     if (IsOneOf(extension, {"BMP", "DIB", "RLE"}))
         DecodeBMPPicture(bytes, sink);
-    else if (IsOneOf(extension, {"JPG", "JPEG", "JPE", "JFIF"}))
+    else if (IsJPEGKey(extension))
         DecodeJPEG(bytes, TJPEGSettings{}, sink);
     else if (extension == "PNG")
         DecodePNGPicture(bytes, sink);
@@ -80,5 +80,7 @@ bool DecodeBuiltInRows(std::span<const std::uint8_t> bytes, const std::string& e
         return false;
     return true;
 }
+
+bool IsJPEGKey(const std::string& extension) { return IsOneOf(extension, {"JPG", "JPEG", "JPE", "JFIF"}); }
 
 }  // namespace imvexa

@@ -14,4 +14,7 @@ namespace imvexa {
 // true; false for any other key, without reading. Decoder errors propagate.
 bool DecodeBuiltInRows(std::span<const std::uint8_t> bytes, const std::string& extension, TRowSink& sink);
 
+// Whether the key names the JPEG decoder (JPG, JPEG, JPE, JFIF).
+bool IsJPEGKey(const std::string& extension);
+
 }  // namespace imvexa
