@@ -27,7 +27,6 @@
 #include "PngBytes.h"
 #include "PngErrors.h"
 #include "PngFormat.h"
-#include "PngImageData.h"
 #include "PngImageRows.h"
 #include "QXPNGLConvert.h"
 
@@ -133,8 +132,7 @@ private:
         header.bitsPerPixel = format.outputBits;
         header.colors = Colors(format.outputBits);
         sink_.Begin(header);
-        TPngImageData data(bytes_, remaining_);
-        DecodeImageRows(data, format, interlaced_ != 0, header, sink_);
+        DecodeImageRows(bytes_, remaining_, format, interlaced_ != 0, header, sink_);
         dataDone_ = true;
     }
 
