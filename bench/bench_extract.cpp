@@ -1,25 +1,36 @@
-// Thumbnails per second through IExtractImage::Extract for a folder of mixed
-// bitmap files in both reduction modes, the share of that time spent outside
-// decoding (the decode-only pass over the same files is measured in the same
-// run), and the DIB sections made per Extract.
-// Windows only; run it under wine64: bench_extract.exe [ROUNDS]
+// Thumbnails per second through IExtractImage::Extract over a folder of mixed
+// files, in both reduction modes, on one thread and on several at once, and
+// the DIB sections made per Extract. Every thread works as an Explorer thread
+// does: its own single-threaded apartment, its own class factory, one
+// extractor object per file. Each repetition measures one thread and then
+// several (or the other way round), so the ratio of the two comes from the
+// same moment of a busy machine; next to it the same ratio for work that
+// shares nothing but the processors, the most the machine gives at that
+// moment. Medians and ranges are over the repetitions.
+// Windows only; run it under wine64:
+//   bench_extract.exe [--threads N] [--rounds R] [--repetitions K]
 #include <windows.h>
 #include <objbase.h>
 #include <shobjidl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "Bitmap.h"
 #include "ClassFactory.h"
 #include "Common.h"
-#include "Registry.h"
+#include "ExtractCorpus.h"
+#include "ImportRedirect.h"
+#include "PhotoField.h"
+#include "QualityModeSetting.h"
 
 extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID, REFIID, void**);
 
@@ -29,26 +40,21 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-struct Sample {
-    int width, height;
-    TPixelFormat format;
+struct Options {
+    int threads = 2;      // the thread count compared with one thread
+    int rounds = 2;       // passes over the folder per thread and measurement
+    int repetitions = 7;  // measurements of each thread count per mode
 };
 
-std::vector<std::string> WriteSamples(const fs::path& folder) {
-    const Sample samples[] = {{1600, 1200, TPixelFormat::Bit24}, {800, 600, TPixelFormat::Bit8},
-                              {640, 480, TPixelFormat::Bit4},    {2000, 1500, TPixelFormat::Bit1},
-                              {100, 80, TPixelFormat::Bit24},    {1024, 768, TPixelFormat::Device}};
-    std::vector<std::string> paths;
-    for (const Sample& s : samples) {
-        TBitmap picture;
-        picture.SetPixelFormat(s.format);
-        picture.SetSize(s.width, s.height);
-        Ellipse(picture.Canvas(), 0, 0, s.width, s.height);
-        GdiFlush();
-        paths.push_back((folder / ("sample" + std::to_string(paths.size()) + ".bmp")).string());
-        picture.SaveToFile(paths.back());
+Options ParseOptions(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const int value = std::max(1, std::atoi(argv[i + 1]));
+        if (std::strcmp(argv[i], "--threads") == 0) options.threads = value;
+        if (std::strcmp(argv[i], "--rounds") == 0) options.rounds = value;
+        if (std::strcmp(argv[i], "--repetitions") == 0) options.repetitions = value;
     }
-    return paths;
+    return options;
 }
 
 bool ExtractOnce(IClassFactory* factory, const std::string& path) {
@@ -66,6 +72,67 @@ bool ExtractOnce(IClassFactory* factory, const std::string& path) {
     return ok;
 }
 
+// Runs threads threads, each preparing its work (untimed) and then, all let
+// go at once, doing it. The seconds from the start to the last thread's end.
+using Work = std::function<void()>;
+double SecondsAtOnce(int threads, const std::function<Work(int thread)>& prepare) {
+    std::atomic<int> ready{0};
+    std::atomic<bool> go{false};
+    std::vector<Clock::time_point> ends(static_cast<std::size_t>(threads));
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t)
+        workers.emplace_back([&, t] {
+            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            {
+                const Work work = prepare(t);
+                ++ready;
+                while (!go) std::this_thread::yield();
+                work();
+                ends[static_cast<std::size_t>(t)] = Clock::now();
+            }
+            CoUninitialize();
+        });
+    while (ready < threads) std::this_thread::yield();
+    const Clock::time_point start = Clock::now();
+    go = true;
+    for (auto& worker : workers) worker.join();
+    return std::chrono::duration<double>(*std::max_element(ends.begin(), ends.end()) - start).count();
+}
+
+// Each thread extracts every file rounds times, starting at a file of its
+// own, with a class factory of its own; failed extractions are counted.
+double ThumbnailsPerSecond(int threads, int rounds, const std::vector<std::string>& files, std::atomic<int>& failures) {
+    const std::size_t count = files.size() * static_cast<std::size_t>(rounds);
+    const double seconds = SecondsAtOnce(threads, [&](int thread) -> Work {
+        IClassFactory* factory = nullptr;
+        if (FAILED(DllGetClassObject(CLSID_ExtractImage, IID_IClassFactory, reinterpret_cast<void**>(&factory))))
+            return [&failures, count] { failures += static_cast<int>(count); };
+        const std::shared_ptr<IClassFactory> owned(factory, [](IClassFactory* f) { f->Release(); });
+        return [&, owned, thread, count] {
+            for (std::size_t i = 0; i < count; ++i)
+                if (!ExtractOnce(owned.get(), files[(i + static_cast<std::size_t>(thread) * 5) % files.size()])) ++failures;
+        };
+    });
+    return static_cast<double>(threads) * static_cast<double>(count) / seconds;
+}
+
+// The machine's own ceiling at this moment: each thread computes the rows
+// of photograph-like pictures into memory of its own, with no system call
+// and no allocation, so that nothing but the processors is shared.
+double PicturesPerSecond(int threads, int pictures) {
+    constexpr int kWidth = 1600, kHeight = 1200;
+    const double seconds = SecondsAtOnce(threads, [pictures](int) -> Work {
+        return [pictures] {
+            std::vector<std::uint8_t> row(kWidth * 3);
+            for (int p = 0; p < pictures; ++p) {
+                bench::PhotoField field(kWidth, kHeight, 6);
+                for (int y = 0; y < kHeight; ++y) field.Row(y, 3, row.data());
+            }
+        };
+    });
+    return static_cast<double>(threads) * pictures / seconds;
+}
+
 // The DIB sections made in this process: the program's import of
 // CreateDIBSection (the extractor is linked in) is redirected to a counter.
 std::atomic<long> dibSections{0};
@@ -78,76 +145,82 @@ HBITMAP WINAPI CountedCreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usag
 }
 
 bool CountDibSections() {
-    auto* base = reinterpret_cast<std::uint8_t*>(GetModuleHandleW(nullptr));
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* library = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); library->Name;
-         ++library) {
-        auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
-        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
-        for (; name->u1.AddressOfData; ++name, ++slot) {
-            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
-            const auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), "CreateDIBSection") != 0) continue;
-            DWORD protection = 0;
-            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), PAGE_READWRITE, &protection);
-            realCreateDIBSection = reinterpret_cast<decltype(&CreateDIBSection)>(slot->u1.Function);
-            slot->u1.Function = reinterpret_cast<ULONG_PTR>(&CountedCreateDIBSection);
-            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), protection, &protection);
-            return true;
-        }
+    realCreateDIBSection = bench::RedirectImport("CreateDIBSection", &CountedCreateDIBSection);
+    return realCreateDIBSection != nullptr;
+}
+
+// The median and the range of a set of figures.
+struct Spread {
+    double median, low, high;
+};
+
+Spread SpreadOf(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return {n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2, values.front(), values.back()};
+}
+
+void PrintSpread(const std::string& label, const std::vector<double>& values, int decimals) {
+    const Spread s = SpreadOf(values);
+    std::printf("  %-38s median %.*f (range %.*f-%.*f)\n", label.c_str(), decimals, s.median, decimals, s.low, decimals,
+                s.high);
+}
+
+// Rates on one thread and on several, measured in pairs, and their ratios.
+struct Pairs {
+    std::vector<double> one, many, ratios;
+
+    // One pair: the single thread first or last, alternately.
+    void Measure(int threads, const std::function<double(int threads)>& rate) {
+        const bool oneFirst = one.size() % 2 == 0;
+        const double first = rate(oneFirst ? 1 : threads);
+        const double second = rate(oneFirst ? threads : 1);
+        one.push_back(oneFirst ? first : second);
+        many.push_back(oneFirst ? second : first);
+        ratios.push_back(many.back() / one.back());
     }
-    return false;
-}
-
-// Sets the per-user reduction mode that Extract reads.
-void SetQualityMode(bool quality) {
-    TRegistry user(HKEY_CURRENT_USER);
-    user.OpenKey(kSettingsKey, KeyAccess::Create);
-    user.WriteBool(kQualityValue, quality);
-}
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int rounds = argc > 1 ? std::atoi(argv[1]) : 20;
+    const Options options = ParseOptions(argc, argv);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const fs::path folder = fs::temp_directory_path() / "imvexa-bench-extract";
+    const fs::path folder = fs::temp_directory_path() / ("imvexa-bench-extract-" + std::to_string(GetCurrentProcessId()));
     fs::create_directories(folder);
-    const std::vector<std::string> files = WriteSamples(folder);
+    const std::vector<std::string> files = bench::WriteExtractCorpus(folder);
+    std::printf("files: %zu mixed (JPEG, PNG, MAG, BMP, RLE, text, icon); %d round(s) per thread, %d repetitions\n",
+                files.size(), options.rounds, options.repetitions);
 
-    IClassFactory* factory = nullptr;
-    if (FAILED(DllGetClassObject(CLSID_ExtractImage, IID_IClassFactory, reinterpret_cast<void**>(&factory)))) return 1;
-
-    auto start = Clock::now();
-    for (int r = 0; r < rounds; ++r)
-        for (const auto& file : files) {
-            TBitmap picture;
-            picture.LoadFromFile(file);
-        }
-    const double decodeSeconds = Seconds(Clock::now() - start);
-
-    const double count = static_cast<double>(rounds) * static_cast<double>(files.size());
-    std::printf("files: %zu mixed bitmaps, %d rounds\n", files.size(), rounds);
-    std::printf("decode only: %.2f ms each\n", 1000 * decodeSeconds / count);
     const bool counting = CountDibSections();
-    int failures = 0;
+    std::atomic<int> failures{0};
+    const std::string many = std::to_string(options.threads) + " threads";
     for (const bool quality : {false, true}) {  // ends in the default mode, quality
-        SetQualityMode(quality);
+        bench::SetQualityMode(quality);
+        ThumbnailsPerSecond(1, 1, files, failures);  // warm-up: fonts, settings, first-use costs
         const long sectionsBefore = dibSections;
-        start = Clock::now();
-        for (int r = 0; r < rounds; ++r)
-            for (const auto& file : files) failures += ExtractOnce(factory, file) ? 0 : 1;
-        const double extractSeconds = Seconds(Clock::now() - start);
-        std::printf("%s mode: Extract %.1f thumbnails/s (%.2f ms each), outside decoding %.0f %%", quality ? "quality" : "speed",
-                    count / extractSeconds, 1000 * extractSeconds / count, 100 * (1 - decodeSeconds / extractSeconds));
-        if (counting) std::printf(", %.2f DIB sections per Extract", static_cast<double>(dibSections - sectionsBefore) / count);
-        std::printf("\n");
+        Pairs thumbnails, ceiling;
+        for (int r = 0; r < options.repetitions; ++r) {
+            ceiling.Measure(options.threads, [&](int threads) { return PicturesPerSecond(threads, 2 * options.rounds); });
+            thumbnails.Measure(options.threads,
+                               [&](int threads) { return ThumbnailsPerSecond(threads, options.rounds, files, failures); });
+        }
+        std::vector<double> relative;
+        for (std::size_t i = 0; i < thumbnails.ratios.size(); ++i)
+            relative.push_back(thumbnails.ratios[i] / ceiling.ratios[i]);
+        const double extractions = static_cast<double>(options.repetitions) * options.rounds * (1 + options.threads) *
+                                   static_cast<double>(files.size());
+        std::printf("%s mode", quality ? "quality" : "speed");
+        if (counting)
+            std::printf(" (%.2f DIB sections per Extract)", static_cast<double>(dibSections - sectionsBefore) / extractions);
+        std::printf(":\n");
+        PrintSpread("thumbnails/s, 1 thread:", thumbnails.one, 1);
+        PrintSpread("thumbnails/s, " + many + ":", thumbnails.many, 1);
+        PrintSpread(many + " / 1 thread:", thumbnails.ratios, 2);
+        PrintSpread("the machine's ceiling, " + many + " / 1:", ceiling.ratios, 2);
+        PrintSpread("thumbnails' ratio / ceiling's ratio:", relative, 2);
     }
-    std::printf("failures: %d\n", failures);
-    factory->Release();
+    std::printf("failures: %d\n", failures.load());
     std::error_code ignored;
     fs::remove_all(folder, ignored);
     CoUninitialize();

@@ -73,7 +73,7 @@ bool DecodeBuiltInRows(std::span<const std::uint8_t> bytes, const std::string& e
                        const BuiltInDecodeOptions& options) {
     if (IsOneOf(extension, {"BMP", "DIB", "RLE"}))
         DecodeBMPPicture(bytes, sink);
-    else if (IsOneOf(extension, {"JPG", "JPEG", "JPE", "JFIF"}))
+    else if (IsJPEGKey(extension))
         DecodeJPEG(bytes, TJPEGSettings{}, sink);
     else if (extension == "PNG")
         DecodePNGPicture(bytes, sink, options);
@@ -83,5 +83,7 @@ bool DecodeBuiltInRows(std::span<const std::uint8_t> bytes, const std::string& e
         return false;
     return true;
 }
+
+bool IsJPEGKey(const std::string& extension) { return IsOneOf(extension, {"JPG", "JPEG", "JPE", "JFIF"}); }
 
 }  // namespace imvexa

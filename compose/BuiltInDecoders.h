@@ -21,4 +21,7 @@ struct BuiltInDecodeOptions {
 bool DecodeBuiltInRows(std::span<const std::uint8_t> bytes, const std::string& extension, TRowSink& sink,
                        const BuiltInDecodeOptions& options = {});
 
+// Whether the key names the JPEG decoder (JPG, JPEG, JPE, JFIF).
+bool IsJPEGKey(const std::string& extension);
+
 }  // namespace imvexa

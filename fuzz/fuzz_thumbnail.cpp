@@ -1,7 +1,8 @@
 // The whole path from a file's bytes to the thumbnail's pixels: the built-in
 // decoder of the chosen format sends its rows into the composition. The last
-// byte chooses the format and the thumbnail's edge (120, or 5 to force the
-// reduction); the bytes before it are the file. Decoding must fail cleanly
+// byte chooses the format, the thumbnail's edge (120, or 5 to force the
+// reduction) and, with bit 6, the native speed mode (a JPEG decoded at a
+// reduced scale and stretched); the bytes before it are the file. Decoding must fail cleanly
 // with one of the library's exceptions or give an edge × edge thumbnail.
 #include <cstddef>
 #include <cstdint>
@@ -9,7 +10,9 @@
 #include <string>
 
 #include "BuiltInDecoders.h"
+#include "JPEGDecode.h"
 #include "RuntimeErrors.h"
+#include "SpeedThumbnail.h"
 #include "ThumbnailComposer.h"
 
 using namespace imvexa;
@@ -20,14 +23,26 @@ struct TooLarge {};
 
 // Pictures up to the pixel limit are legal but far too slow for fuzzing:
 // those of more than 4 million pixels are skipped at their header.
+void Bound(std::int64_t width, std::int64_t height) {
+    if (width * height > (std::int64_t{1} << 22)) throw TooLarge{};
+}
+
 class TBoundedComposer : public TThumbnailComposer {
 public:
     using TThumbnailComposer::TThumbnailComposer;
     void Begin(const PictureHeader& header) override {
-        if (std::int64_t{header.width} * header.height > (std::int64_t{1} << 22)) throw TooLarge{};
+        Bound(header.width, header.height);
         TThumbnailComposer::Begin(header);
     }
 };
+
+// Speed mode decodes the whole file whatever the scale: bounded by its header.
+bool StretchedInSpeedMode(std::span<const std::uint8_t> file, const std::string& key, int edge, TBitmap& thumbnail) {
+    if (key != "JPG") return false;
+    const JPEGSize size = ReadJPEGHeader(file).size;
+    Bound(size.width, size.height);
+    return StretchReducedJPEGThumbnail(file, key, edge, thumbnail);
+}
 
 }  // namespace
 
@@ -36,10 +51,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const char* const kKeys[] = {"BMP", "RLE", "JPG", "PNG", "MAG"};
     const std::uint8_t choice = data[size - 1];
     const int edge = choice & 0x80 ? 5 : 120;
+    const std::string key = kKeys[(choice & 0x7F) % 5];
+    const std::span file(data, size - 1);
     TBitmap thumbnail;
     TBoundedComposer composer(thumbnail, edge);
     try {
-        DecodeBuiltInRows(std::span(data, size - 1), kKeys[(choice & 0x7F) % 5], composer);
+        if (!(choice & 0x40 && StretchedInSpeedMode(file, key, edge, thumbnail))) DecodeBuiltInRows(file, key, composer);
     } catch (const Exception&) {
         return 0;
     } catch (const TooLarge&) {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs everything Imvexa needs on a Debian 12 machine: Debian's packages,
-# the Japanese locale, libjpeg-turbo and GoogleTest cross-built for both
+# the Japanese locale, libjpeg-turbo, ISA-L and GoogleTest cross-built for both
 # Windows architectures, the emulator that runs 32-bit Windows programs, and
 # template Wine prefixes for the Windows tests (x64, and x86 under emulation).
 # The cross-built libraries and the template live in a versioned folder
@@ -15,7 +15,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev dpkg-dev
   mingw-w64 mingw-w64-tools nasm wine wine64 xvfb x11-apps imagemagick
   fonts-wine fonts-ipafont-gothic locales
-  zlib1g-dev libz-mingw-w64-dev libjpeg62-turbo-dev libjpeg-turbo-progs
+  zlib1g-dev libz-mingw-w64-dev libjpeg62-turbo-dev libjpeg-turbo-progs libisal-dev
   libgtest-dev googletest libbenchmark-dev
   python3-pil python3-numpy
   libpng-dev
@@ -61,29 +61,54 @@ install_locale() {
   as_root localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 }
 
-# libjpeg-turbo from Debian's source package, static, SIMD on.
-build_libjpeg() {
-  local arch=$1 prefix=$DEPS_DIR/$1
-  [ -f "$prefix/.libjpeg-done" ] && return
-  echo "== building libjpeg-turbo for $arch"
-  local work=$DEPS_DIR/src
+# Unpacks Debian's source package into the work folder once; prints its folder.
+unpack_source() {
+  local package=$1 work=$DEPS_DIR/src
   mkdir -p "$work"
-  if ! ls -d "$work"/libjpeg-turbo-*/ >/dev/null 2>&1; then
+  if ! ls -d "$work/$package"-*/ >/dev/null 2>&1; then
     if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/; then
       sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
         | as_root tee /etc/apt/sources.list.d/debian-src.sources >/dev/null
       as_root apt-get update -qq
     fi
-    (cd "$work" && apt-get source --download-only libjpeg-turbo && dpkg-source -x libjpeg-turbo_*.dsc) >/dev/null 2>&1
+    (cd "$work" && apt-get source --download-only "$package" && dpkg-source -x "$package"_*.dsc) >/dev/null 2>&1
   fi
-  local src
-  src=$(ls -d "$work"/libjpeg-turbo-*/ | head -n 1)
+  ls -d "$work/$package"-*/ | head -n 1
+}
+
+# libjpeg-turbo from Debian's source package, static, SIMD on.
+build_libjpeg() {
+  local arch=$1 prefix=$DEPS_DIR/$1
+  [ -f "$prefix/.libjpeg-done" ] && return
+  echo "== building libjpeg-turbo for $arch"
+  local src work=$DEPS_DIR/src
+  src=$(unpack_source libjpeg-turbo)
   cmake -S "$src" -B "$work/build-$arch" -DCMAKE_TOOLCHAIN_FILE="$here/../cmake/toolchain-$arch.cmake" \
     -DIMVEXA_DEPS_DIR="$DEPS_DIR" -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release \
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DREQUIRE_SIMD=ON >/dev/null
   cmake --build "$work/build-$arch" -j"$jobs" >/dev/null
   cmake --install "$work/build-$arch" >/dev/null
   touch "$prefix/.libjpeg-done"
+}
+
+# ISA-L (the inflater) from Debian's source package, static: with its nasm
+# code for x64, its portable C code for x86 (it has no 32-bit Windows code,
+# and its byte swaps are defined for 64-bit Windows only).
+build_isal() {
+  local arch=$1 prefix=$DEPS_DIR/$1
+  [ -f "$prefix/.libisal-done" ] && return
+  echo "== building ISA-L for $arch"
+  local src build=$DEPS_DIR/src/isal-$arch
+  src=$(unpack_source libisal)
+  rm -rf "$build" && cp -r "$src" "$build"
+  local options=(arch=mingw AS=nasm)
+  [ "$arch" = win32 ] && options=(arch=noarch host_cpu=base_aliases CC=i686-w64-mingw32-gcc AR=i686-w64-mingw32-ar
+    D="isal_bswap16=__builtin_bswap16 isal_bswap32=__builtin_bswap32 isal_bswap64=__builtin_bswap64")
+  make -C "$build" -f Makefile.unx -j"$jobs" "${options[@]}" lib_name=isa-l.a isa-l.a >/dev/null 2>&1
+  mkdir -p "$prefix/lib" "$prefix/include/isa-l"
+  cp "$build/isa-l.a" "$prefix/lib/libisal.a"
+  cp "$build"/include/*.h "$prefix/include/isa-l/"
+  touch "$prefix/.libisal-done"
 }
 
 build_gtest() {
@@ -106,6 +131,7 @@ as_root mkdir -p "$DEPS_DIR"
 as_root chown "$(id -u):$(id -g)" "$DEPS_DIR"
 for arch in win64 win32; do
   build_libjpeg "$arch"
+  build_isal "$arch"
   build_gtest "$arch"
 done
 "$here/wine-prefix.sh" template "$DEPS_DIR/wineprefix-template"

@@ -20,12 +20,14 @@ TFileBytes::TFileBytes(const std::wstring& path) {
     if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 ||
         static_cast<std::uint64_t>(size.QuadPart) > std::numeric_limits<std::size_t>::max())
         throw EReadError("Stream read error");
-    GuardAllocations([&] { bytes_.resize(static_cast<std::size_t>(size.QuadPart)); });
+    const auto length = static_cast<std::size_t>(size.QuadPart);
+    std::vector<std::uint8_t>& bytes = bytes_.Bytes();
+    GuardAllocations([&] { bytes_.Take(length).resize(length); });
     std::size_t done = 0;
-    while (done < bytes_.size()) {
-        const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(bytes_.size() - done, DWORD{1} << 30));
+    while (done < bytes.size()) {
+        const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, DWORD{1} << 30));
         DWORD read = 0;
-        if (!ReadFile(file.Get(), bytes_.data() + done, piece, &read, nullptr) || read == 0)
+        if (!ReadFile(file.Get(), bytes.data() + done, piece, &read, nullptr) || read == 0)
             throw EReadError("Stream read error");
         done += read;
     }

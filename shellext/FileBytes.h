@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <span>
 #include <string>
-#include <vector>
+
+#include "RecycledBytes.h"
 
 namespace imvexa {
 
@@ -19,10 +20,10 @@ public:
     // block can hold them. An empty file has no bytes.
     explicit TFileBytes(const std::wstring& path);
 
-    std::span<const std::uint8_t> Bytes() const { return bytes_; }
+    std::span<const std::uint8_t> Bytes() const { return bytes_.Bytes(); }
 
 private:
-    std::vector<std::uint8_t> bytes_;
+    TRecycledBytes bytes_;
 };
 
 }  // namespace imvexa

@@ -68,13 +68,15 @@ std::string TRegistry::ReadString(const std::string& name) const {
 }
 
 bool TRegistry::ReadBool(const std::string& name) const {
-    DWORD type = 0;
-    if (!key_ || RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS)
-        return false;
+    // Type and data in one request (each is a round trip to the registry's
+    // server): a value too large for a DWORD still reports its type.
+    DWORD type = 0, value = 0, size = sizeof value;
+    if (!key_) return false;
+    const LONG result =
+        RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) return false;
     if (type != REG_DWORD) throw ERegistryException(Formatted(kMsgInvalidRegType, name));
-    DWORD value = 0, size = sizeof value;
-    RegQueryValueExA(key_.Get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
-    return value != 0;
+    return result == ERROR_SUCCESS && value != 0;
 }
 
 std::vector<std::string> TRegistry::GetValueNames() const {

@@ -58,21 +58,21 @@ void TStretchedRows::Begin(const PictureHeader& header) {
     }
     rowBytes_ = static_cast<std::size_t>((std::int64_t{header.width} * header.bitsPerPixel + 7) / 8);
     stride_ = static_cast<std::size_t>(stride);
-    bits_.clear();
-    bits_.reserve(stride_ * static_cast<std::size_t>(std::max(header.height, 0)));
+    bits_.Take(stride_ * static_cast<std::size_t>(std::max(header.height, 0)));
 }
 
 void TStretchedRows::Row(const std::uint8_t* pixels) {
-    IMVEXA_ASSERT(bits_.size() < stride_ * static_cast<std::size_t>(picture_.height), "TStretchedRows: Too Many Rows",
+    std::vector<std::uint8_t>& bits = bits_.Bytes();
+    IMVEXA_ASSERT(bits.size() < stride_ * static_cast<std::size_t>(picture_.height), "TStretchedRows: Too Many Rows",
                   "StretchedThumbnail");
-    bits_.insert(bits_.end(), pixels, pixels + rowBytes_);
-    bits_.resize(bits_.size() + stride_ - rowBytes_);
+    bits.insert(bits.end(), pixels, pixels + rowBytes_);
+    bits.resize(bits.size() + stride_ - rowBytes_);
 }
 
 void TStretchedRows::DrawStretched(TBitmap& thumbnail, int edge, const Rect& target) const {
     HDC dc = PrepareStretch(thumbnail, edge, PixelFormatForBits(picture_.bitsPerPixel), picture_.colors);
     StretchDIBits(dc, target.left, target.top, target.right - target.left, target.bottom - target.top, 0, 0,
-                  picture_.width, picture_.height, bits_.data(), reinterpret_cast<const BITMAPINFO*>(&info_),
+                  picture_.width, picture_.height, bits_.Bytes().data(), reinterpret_cast<const BITMAPINFO*>(&info_),
                   DIB_RGB_COLORS, SRCCOPY);
 }
 

@@ -8,6 +8,7 @@
 
 #include "Bitmap.h"
 #include "PictureRows.h"
+#include "RecycledBytes.h"
 
 namespace imvexa {
 
@@ -33,7 +34,7 @@ private:
     PictureHeader picture_;
     Info info_{};
     std::size_t rowBytes_ = 0, stride_ = 0;
-    std::vector<std::uint8_t> bits_;
+    TRecycledBytes bits_;
 };
 
 }  // namespace imvexa

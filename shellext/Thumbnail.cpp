@@ -13,6 +13,7 @@
 #include "Owners.h"
 #include "PictureDecoders.h"
 #include "QualityMode.h"
+#include "ReducedJPEG.h"
 #include "SlashList.h"
 #include "StretchedThumbnail.h"
 #include "TextPage.h"
@@ -37,6 +38,14 @@ std::uint32_t LibraryVersion(const char* libraryName) {
 }
 
 int EdgeSizeForShellVersion(std::uint32_t version) { return version < 0x00050000u ? 160 : 120; }
+
+int ThumbnailEdgeSize() {
+    // The shell library's version cannot change while the process runs, and
+    // loading a library takes the loader's lock, which every thread of the
+    // process shares: it is asked once, by whichever thread comes first.
+    static const int edge = EdgeSizeForShellVersion(LibraryVersion("Shell32.dll"));
+    return edge;
+}
 
 namespace {
 
@@ -70,17 +79,30 @@ bool QualityModeNow() {
     }
 }
 
+// The reduction mode of one thumbnail: read when a picture first needs
+// reducing, then kept.
+class TReductionMode {
+public:
+    bool Quality() {
+        if (!quality_) quality_ = QualityModeNow();
+        return *quality_;
+    }
+
+private:
+    std::optional<bool> quality_;
+};
+
 // A built-in decoder's rows: composed into the thumbnail as they arrive,
 // except in speed mode, where a picture larger than the thumbnail is kept in
 // plain memory for the platform's stretch.
 class TBuiltInPictureRows : public TRowSink {
 public:
-    TBuiltInPictureRows(TBitmap& thumbnail, int edge)
-        : thumbnail_(thumbnail), edge_(edge), composer_(thumbnail, edge) {}
+    TBuiltInPictureRows(TBitmap& thumbnail, int edge, TReductionMode& mode)
+        : thumbnail_(thumbnail), edge_(edge), mode_(mode), composer_(thumbnail, edge) {}
 
     void Begin(const PictureHeader& header) override {
         layout_ = LayOutThumbnail(header.width, header.height, edge_);
-        stretched_ = layout_.scaled && !QualityModeNow();
+        stretched_ = layout_.scaled && !mode_.Quality();
         Receiver().Begin(header);
     }
     void Row(const std::uint8_t* pixels) override { Receiver().Row(pixels); }
@@ -96,17 +118,31 @@ private:
 
     TBitmap& thumbnail_;
     int edge_;
+    TReductionMode& mode_;
     TThumbnailComposer composer_;
     TStretchedRows stretchedRows_;
     ThumbnailLayout layout_;
     bool stretched_ = false;
 };
 
+// Speed mode's JPEG larger than the thumbnail: decoded at a reduced scale
+// into plain memory and stretched into the rectangle of the file's full size.
+// False, having decoded nothing but the header, for a picture that fits or a
+// thumbnail in quality mode.
+bool StretchReducedJPEG(TBitmap& thumbnail, int edge, std::span<const std::uint8_t> bytes, TReductionMode& mode) {
+    const ReducedJPEG plan = PlanReducedJPEG(bytes, edge);
+    if (!plan.layout.scaled || mode.Quality()) return false;
+    TStretchedRows rows;
+    DecodeReducedJPEG(bytes, plan, rows);
+    rows.DrawStretched(thumbnail, edge, plan.layout.target);
+    return true;
+}
+
 // A picture decoded by the platform or a plug-in: drawn unscaled in its own
 // format, composed in quality mode, stretched in speed mode.
-void DrawOtherPicture(TBitmap& thumbnail, TBitmap& source, int edge) {
+void DrawOtherPicture(TBitmap& thumbnail, TBitmap& source, int edge, TReductionMode& mode) {
     const ThumbnailLayout layout = LayOutThumbnail(source.Width(), source.Height(), edge);
-    if (layout.scaled && QualityModeNow()) {
+    if (layout.scaled && mode.Quality()) {
         TThumbnailComposer composer(thumbnail, edge);
         SendBitmapRows(source, composer);
         return;
@@ -117,12 +153,26 @@ void DrawOtherPicture(TBitmap& thumbnail, TBitmap& source, int edge) {
         DrawUnscaled(thumbnail, edge, source, layout.target);
 }
 
+// The file's picture in the thumbnail, by the decoder of its key.
+void DrawPicture(TBitmap& thumbnail, int edge, std::span<const std::uint8_t> bytes, const std::string& extension) {
+    TReductionMode mode;
+    if (IsJPEGKey(extension) && StretchReducedJPEG(thumbnail, edge, bytes, mode)) return;
+    TBuiltInPictureRows rows(thumbnail, edge, mode);
+    if (DecodeBuiltInRows(bytes, extension, rows)) {
+        rows.Finish();
+        return;
+    }
+    TBitmap source;
+    DecodeOtherPicture(bytes, extension, source);
+    DrawOtherPicture(thumbnail, source, edge, mode);
+}
+
 }  // namespace
 
 HBITMAP ExtractThumbnail(const std::wstring& path, const std::string& extension) {
     const std::optional<std::uint64_t> fileSize = FindFileSize(path);
     if (!fileSize) return nullptr;
-    const int edge = EdgeSizeForShellVersion(LibraryVersion("Shell32.dll"));
+    const int edge = ThumbnailEdgeSize();
 
     TBitmap thumbnail;
     if (IsTextExtension(extension)) {
@@ -132,14 +182,7 @@ HBITMAP ExtractThumbnail(const std::wstring& path, const std::string& extension)
     }
 
     const TFileBytes file(path);
-    TBuiltInPictureRows rows(thumbnail, edge);
-    if (DecodeBuiltInRows(file.Bytes(), extension, rows)) {
-        rows.Finish();
-    } else {
-        TBitmap source;
-        DecodeOtherPicture(file.Bytes(), extension, source);
-        DrawOtherPicture(thumbnail, source, edge);
-    }
+    DrawPicture(thumbnail, edge, file.Bytes(), extension);
     GdiFlush();
     return thumbnail.ReleaseHandle();
 }

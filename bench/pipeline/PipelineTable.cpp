@@ -8,6 +8,7 @@ namespace imvexa::bench {
 namespace {
 
 constexpr const char* kFails = "fails";
+constexpr const char* kCannotRead = "cannot read";
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -22,15 +23,16 @@ std::string Format(const char* format, Values... values) {
     return text;
 }
 
-std::string TimeCell(const ProgramFigures& figures) {
-    if (figures.failed) return kFails;
+std::string TimeCell(const ProgramFigures& figures, const char* failure = kFails) {
+    if (figures.failed) return failure;
     const auto [low, high] = std::minmax_element(figures.seconds.begin(), figures.seconds.end());
     return Format("%.2f (%.2f–%.2f)", Median(figures.seconds), *low, *high);
 }
 
 // The median of the figures, or "fails".
-std::string MedianCell(const ProgramFigures& figures, const std::vector<double>& values, const char* format) {
-    return figures.failed ? kFails : Format(format, Median(values));
+std::string MedianCell(const ProgramFigures& figures, const std::vector<double>& values, const char* format,
+                       const char* failure = kFails) {
+    return figures.failed ? failure : Format(format, Median(values));
 }
 
 std::string RatioCell(const ProgramFigures& first, const ProgramFigures& second,
@@ -43,6 +45,13 @@ std::string Line(const std::vector<std::string>& cells) {
     std::string line = "|";
     for (const std::string& cell : cells) line += " " + cell + " |";
     return line + "\n";
+}
+
+// The header line and the rule under it; the first text columns left-aligned.
+std::string Head(const std::vector<std::string>& cells, std::size_t textColumns) {
+    std::string rule = "|";
+    for (std::size_t i = 0; i < cells.size(); ++i) rule += i < textColumns ? "---|" : "--:|";
+    return Line(cells) + rule + "\n";
 }
 
 }  // namespace
@@ -65,9 +74,7 @@ std::string TableHeader(const std::vector<std::string>& programs) {
         cells.insert(cells.end(), {"time " + programs[0] + "/" + programs[1],
                                    "peak " + programs[0] + "/" + programs[1], "same thumbnail"});
     }
-    std::string rule = "|";
-    for (std::size_t i = 0; i < cells.size(); ++i) rule += i < 2 ? "---|" : "--:|";
-    return Line(cells) + rule + "\n";
+    return Head(cells, 2);
 }
 
 std::string TableRow(const std::string& file, double fileMiB, const std::vector<ProgramFigures>& figures,
@@ -84,6 +91,33 @@ std::string TableRow(const std::string& file, double fileMiB, const std::vector<
         cells.push_back(same == SamePixels::Yes ? "yes" : same == SamePixels::No ? "no" : "–");
     }
     return Line(cells);
+}
+
+std::string PeerTableHeader(const std::vector<std::string>& programs, std::size_t peers) {
+    std::vector<std::string> cells{"file", "MiB", "program", "s median (min–max)", "CPU s", "peak MiB"};
+    const std::size_t ours = programs.size() - peers;
+    for (const char* figure : {"time", "peak"})
+        for (std::size_t peer = ours; peer < programs.size(); ++peer)
+            cells.push_back(std::string(figure) + " ÷ " + programs[peer]);
+    return Head(cells, 3);
+}
+
+std::string PeerTableRows(const std::string& file, double fileMiB, const std::vector<std::string>& programs,
+                          const std::vector<ProgramFigures>& figures, std::size_t peers) {
+    const std::size_t ours = programs.size() - peers;
+    std::string rows;
+    for (std::size_t i = 0; i < programs.size(); ++i) {
+        const ProgramFigures& program = figures[i];
+        const char* failure = i < ours ? kFails : kCannotRead;
+        std::vector<std::string> cells{file, Format("%.0f", fileMiB), programs[i], TimeCell(program, failure),
+                                       MedianCell(program, program.cpuSeconds, "%.2f", failure),
+                                       MedianCell(program, program.peaksMiB, "%.0f", failure)};
+        for (auto figure : {&ProgramFigures::seconds, &ProgramFigures::peaksMiB})
+            for (std::size_t peer = ours; peer < programs.size(); ++peer)
+                cells.push_back(i < ours ? RatioCell(program, figures[peer], figure) : "");
+        rows += Line(cells);
+    }
+    return rows;
 }
 
 }  // namespace imvexa::bench

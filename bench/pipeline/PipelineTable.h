@@ -26,4 +26,12 @@ std::string TableHeader(const std::vector<std::string>& programs);
 std::string TableRow(const std::string& file, double fileMiB, const std::vector<ProgramFigures>& figures,
                      SamePixels same);
 
+// The table against other tools: a row per file and program, with the same
+// figures. The last peers programs are the other tools; each of the first
+// ones gets its ratios to each of them (wall time and peak). A tool that
+// failed any run shows "cannot read".
+std::string PeerTableHeader(const std::vector<std::string>& programs, std::size_t peers);
+std::string PeerTableRows(const std::string& file, double fileMiB, const std::vector<std::string>& programs,
+                          const std::vector<ProgramFigures>& figures, std::size_t peers);
+
 }  // namespace imvexa::bench

@@ -1,6 +1,7 @@
 // pipeline_corpus DIRECTORY [NAME...]
 // Writes the pipeline benchmark's pictures into DIRECTORY (only the named
-// ones when names are given): gigapixel PNGs (truecolour, palette, 1-bit),
+// ones when names are given): gigapixel PNGs (truecolour, palette, 1-bit), a
+// 100-megapixel palette PNG (within what other tools take by default),
 // camera-sized baseline and progressive JPEGs, 12-megapixel PNG, BMP and MAG
 // files, all photograph-like. Prints each file with the seconds it took.
 // Exit status 0, 1 when a file cannot be made, 2 for usage errors.
@@ -40,6 +41,7 @@ constexpr Entry kCorpus[] = {
     {"png-rgb-16000x16000.png", Kind::PngColor, 16000, 16000, 3},
     {"png-palette-30000x30000.png", Kind::PngPalette, 30000, 30000, 0},
     {"png-1bit-60000x10000.png", Kind::PngBilevel, 60000, 10000, 8},
+    {"png-palette-10000x10000.png", Kind::PngPalette, 10000, 10000, 0},
     {"jpeg-baseline-6000x4000.jpg", Kind::JpegBaseline, 6000, 4000, 12},
     {"jpeg-progressive-6000x4000.jpg", Kind::JpegProgressive, 6000, 4000, 12},
     {"jpeg-baseline-2000x1500.jpg", Kind::JpegBaseline, 2000, 1500, 12},

@@ -9,9 +9,10 @@
 #   (IMVEXA_JOBS parallel jobs, default all processors).
 # - Generates the corpus into build/bench-corpus (about 1 GB, under a minute)
 #   unless it is there and newer than its generator: gigapixel PNGs (16000 ×
-#   16000 RGB, 30000 × 30000 palette, 60000 × 10000 1-bit), 6000 × 4000
-#   baseline and progressive JPEGs, 4000 × 3000 PNG, BMP and 256-colour MAG,
-#   a 2000 × 1500 JPEG; all photograph-like (gradients under a fine grain).
+#   16000 RGB, 30000 × 30000 palette, 60000 × 10000 1-bit), a 10000 × 10000
+#   palette PNG, 6000 × 4000 baseline and progressive JPEGs, 4000 × 3000 PNG,
+#   BMP and 256-colour MAG, a 2000 × 1500 JPEG; all photograph-like
+#   (gradients under a fine grain).
 # - Runs each file N times (default 5) and reports the median wall time, its
 #   spread (min–max), the median processor time and the median peak. A run
 #   that exits with a status other than 0 makes its program's cells "fails".
@@ -80,12 +81,11 @@ fi
 # This tree's program is named by its commit, with a "+" for uncommitted changes.
 label=$(git -C "$root" rev-parse --short HEAD)
 git -C "$root" diff --quiet HEAD || label+=+
-programs=("$label=$native/tools/imvexa-thumb")
-square=(--square "$label")
+programs=("$label=$native/tools/imvexa-thumb --square")
 if [ -n "$baseline_program" ]; then
-  baseline_label=${baseline_commit:-baseline}
-  programs+=("$baseline_label=$baseline_program")
   # A program older than --square makes the square thumbnail without it.
-  if { "$baseline_program" 2>&1 || true; } | grep -q -- --square; then square+=(--square "$baseline_label"); fi
+  square=
+  if { "$baseline_program" 2>&1 || true; } | grep -q -- --square; then square=" --square"; fi
+  programs+=("${baseline_commit:-baseline}=$baseline_program$square")
 fi
-"$native/bench/pipeline/pipeline_run" --runs "$runs" "${square[@]}" "$corpus" "$root/build/bench-out" "${programs[@]}"
+"$native/bench/pipeline/pipeline_run" --runs "$runs" "$corpus" "$root/build/bench-out" "${programs[@]}"

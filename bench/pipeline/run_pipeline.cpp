@@ -1,11 +1,14 @@
-// pipeline_run [--runs N] [--square NAME]... CORPUS OUTPUT NAME=PROGRAM [NAME=PROGRAM]
+// pipeline_run [--runs N] [--peers K] CORPUS OUTPUT NAME=COMMAND...
 // Thumbnails every file of the CORPUS folder (in name order) with each
-// PROGRAM, an imvexa-thumb, N times (default 5): the extractor's square
-// thumbnail, which a program named with --square is asked for by that
-// option (earlier programs make it by default); with two programs the runs
-// alternate, so that both meet the same machine. Thumbnails go to the OUTPUT
-// folder. Prints progress on standard error and the markdown table of
-// PipelineTable.h on standard output, a row per file as it is done.
+// COMMAND N times (default 5); the runs of the programs alternate, so that
+// all meet the same machine. A COMMAND is a program's path and its arguments,
+// separated by spaces, where {in} stands for the file and {out} for the
+// thumbnail; without them, "{in} {out}" follows (an imvexa-thumb). Thumbnails
+// go to the OUTPUT folder. Prints progress on standard error and the
+// markdown table of PipelineTable.h on standard output as each file is done:
+// for one or two imvexa-thumbs, a row per file; with --peers, the last K
+// commands are other tools (thumbnails as PNG), with a row per file and
+// program and the ratios of the others to them.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -14,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,36 +31,58 @@ namespace {
 
 struct Program {
     std::string name;
-    std::string path;
-    bool square = false;  // the program is given --square
+    std::vector<std::string> words;  // with {in} and {out}
 };
 
 struct Options {
     int runs = 5;
+    std::size_t peers = 0;
     fs::path corpus, output;
     std::vector<Program> programs;
-    std::vector<std::string> square;  // names of the programs given --square
 };
+
+std::vector<std::string> Words(const std::string& command) {
+    std::vector<std::string> words;
+    std::istringstream in(command);
+    for (std::string word; in >> word;) words.push_back(word);
+    if (std::find(words.begin(), words.end(), "{in}") == words.end()) words.insert(words.end(), {"{in}", "{out}"});
+    return words;
+}
 
 bool Parse(int argc, char** argv, Options& options) {
     int at = 1;
-    if (at + 1 < argc && std::string(argv[at]) == "--runs") {
-        options.runs = std::atoi(argv[at + 1]);
-        at += 2;
+    for (; at + 1 < argc && std::string(argv[at]).starts_with("--"); at += 2) {
+        const std::string option = argv[at];
+        const int value = std::atoi(argv[at + 1]);
+        if (option == "--runs")
+            options.runs = value;
+        else if (option == "--peers")
+            options.peers = static_cast<std::size_t>(std::max(value, 0));
+        else
+            return false;
     }
-    for (; at + 1 < argc && std::string(argv[at]) == "--square"; at += 2) options.square.push_back(argv[at + 1]);
-    if (argc - at < 3 || argc - at > 4 || options.runs < 1) return false;
+    if (argc - at < 3) return false;
     options.corpus = argv[at++];
     options.output = argv[at++];
     for (; at < argc; ++at) {
         const std::string text = argv[at];
         const std::size_t equals = text.find('=');
         if (equals == std::string::npos || equals == 0) return false;
-        const std::string name = text.substr(0, equals);
-        const bool square = std::find(options.square.begin(), options.square.end(), name) != options.square.end();
-        options.programs.push_back({name, text.substr(equals + 1), square});
+        options.programs.push_back({text.substr(0, equals), Words(text.substr(equals + 1))});
     }
-    return true;
+    const std::size_t count = options.programs.size();
+    const bool ours = options.peers == 0 ? count >= 1 && count <= 2 : options.peers < count;
+    return ours && options.runs >= 1;
+}
+
+// The command's words with the file and the thumbnail in place of {in} and {out}.
+std::vector<std::string> Arguments(const Program& program, const fs::path& file, const fs::path& thumbnail) {
+    std::vector<std::string> arguments = program.words;
+    for (std::string& word : arguments) {
+        if (word == "{in}") word = file.string();
+        if (word == "{out}") word = thumbnail.string();
+    }
+    return arguments;
 }
 
 std::vector<fs::path> CorpusFiles(const fs::path& folder) {
@@ -86,18 +112,22 @@ SamePixels Compare(const std::vector<fs::path>& thumbnails, const std::vector<Pr
     return ReadAll(thumbnails[0]) == ReadAll(thumbnails[1]) ? SamePixels::Yes : SamePixels::No;
 }
 
+std::vector<std::string> Names(const Options& options) {
+    std::vector<std::string> names;
+    for (const Program& program : options.programs) names.push_back(program.name);
+    return names;
+}
+
 void Measure(const Options& options, const fs::path& file) {
     Warm(file);
     std::vector<ProgramFigures> figures(options.programs.size());
     std::vector<fs::path> thumbnails;
+    const char* format = options.peers > 0 ? ".png" : ".bmp";
     for (const Program& program : options.programs)
-        thumbnails.push_back(options.output / (program.name + "-" + file.filename().string() + ".bmp"));
+        thumbnails.push_back(options.output / (program.name + "-" + file.filename().string() + format));
     for (int run = 1; run <= options.runs; ++run) {
         for (std::size_t i = 0; i < options.programs.size(); ++i) {
-            const Program& program = options.programs[i];
-            std::vector<std::string> arguments{program.path, file.string(), thumbnails[i].string()};
-            if (program.square) arguments.insert(arguments.begin() + 1, "--square");
-            const RunMeasure measure = RunChild(arguments);
+            const RunMeasure measure = RunChild(Arguments(options.programs[i], file, thumbnails[i]));
             figures[i].Add(measure);
             std::fprintf(stderr, "%s, %s, run %d/%d: %.2f s, %.0f MiB%s\n", file.filename().c_str(),
                          options.programs[i].name.c_str(), run, options.runs, measure.seconds, measure.peakMiB,
@@ -105,7 +135,9 @@ void Measure(const Options& options, const fs::path& file) {
         }
     }
     const double fileMiB = static_cast<double>(fs::file_size(file)) / (1 << 20);
-    std::printf("%s", TableRow(file.filename().string(), fileMiB, figures, Compare(thumbnails, figures)).c_str());
+    const std::string name = file.filename().string();
+    std::printf("%s", options.peers > 0 ? PeerTableRows(name, fileMiB, Names(options), figures, options.peers).c_str()
+                                        : TableRow(name, fileMiB, figures, Compare(thumbnails, figures)).c_str());
     std::fflush(stdout);
 }
 
@@ -114,14 +146,13 @@ void Measure(const Options& options, const fs::path& file) {
 int main(int argc, char** argv) {
     Options options;
     if (!Parse(argc, argv, options)) {
-        std::fprintf(stderr, "usage: pipeline_run [--runs N] [--square NAME]... CORPUS OUTPUT NAME=PROGRAM [NAME=PROGRAM]\n");
+        std::fprintf(stderr, "usage: pipeline_run [--runs N] [--peers K] CORPUS OUTPUT NAME=COMMAND...\n");
         return 2;
     }
     try {
         fs::create_directories(options.output);
-        std::vector<std::string> names;
-        for (const Program& program : options.programs) names.push_back(program.name);
-        std::printf("%s", TableHeader(names).c_str());
+        const std::vector<std::string> names = Names(options);
+        std::printf("%s", options.peers > 0 ? PeerTableHeader(names, options.peers).c_str() : TableHeader(names).c_str());
         const auto start = std::chrono::steady_clock::now();
         for (const fs::path& file : CorpusFiles(options.corpus)) Measure(options, file);
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;

@@ -28,7 +28,6 @@
 #include "PngBytes.h"
 #include "PngErrors.h"
 #include "PngFormat.h"
-#include "PngImageData.h"
 #include "PngImageRows.h"
 #include "QXPNGLConvert.h"
 
@@ -147,8 +146,7 @@ private:
         header.colors = Colors(format.outputBits);
         header.alpha = format.outputBits == 32;
         sink_.Begin(header);
-        TPngImageData data(bytes_, remaining_);
-        DecodeImageRows(data, format, interlaced_ != 0, header, sink_);
+        DecodeImageRows(bytes_, remaining_, format, interlaced_ != 0, header, sink_);
         dataDone_ = true;
     }
 

@@ -12,6 +12,24 @@ namespace imvexa::png {
 
 namespace {
 
+// A filtered row: the filter type byte, then the pixels.
+std::size_t FilteredRowBytes(std::int64_t passWidth, int rawBits) {
+    return static_cast<std::size_t>((passWidth * rawBits + 7) / 8 + 1);
+}
+
+// The bytes of all filtered rows, pass after pass for an interlaced image.
+std::uint64_t ImageDataBytes(const RowFormat& format, bool interlaced, const PictureHeader& header) {
+    if (!interlaced) return std::uint64_t{FilteredRowBytes(header.width, format.rawBits)} * static_cast<std::uint64_t>(header.height);
+    std::uint64_t total = 0;
+    for (int pass = 0; pass < 7; ++pass) {
+        const Adam7Pass& p = kAdam7[pass];
+        if (header.width <= p.firstColumn || header.height <= p.firstRow) continue;
+        const auto rows = static_cast<std::uint64_t>((header.height - p.firstRow - 1) / p.rowStep + 1);
+        total += rows * FilteredRowBytes(PassWidth(pass, header.width), format.rawBits);
+    }
+    return total;
+}
+
 // The filtered rows of one pass in turn, unfiltered and converted. Three
 // working rows: current, previous (the prior row of the filters) and
 // converted.
@@ -28,7 +46,7 @@ public:
     // The first row of a pass filters against a row of zeros.
     void StartPass(std::int64_t passWidth) {
         passWidth_ = passWidth;
-        rowBytes_ = static_cast<std::size_t>((passWidth * format_.rawBits + 7) / 8 + 1);
+        rowBytes_ = FilteredRowBytes(passWidth, format_.rawBits);
         std::memset(previous_.data(), 0, rowBytes_);
     }
 
@@ -116,8 +134,9 @@ std::int64_t WorkingRowBytes(const RowFormat& format, std::int64_t width) {
     return ((width * format.bufferBits + 7) / 8 + 12 + 3) / 4 * 4;
 }
 
-void DecodeImageRows(TPngImageData& data, const RowFormat& format, bool interlaced, const PictureHeader& header,
-                     TRowSink& sink) {
+void DecodeImageRows(TPngBytes& bytes, std::int32_t& remaining, const RowFormat& format, bool interlaced,
+                     const PictureHeader& header, TRowSink& sink) {
+    TPngImageData data(bytes, remaining, ImageDataBytes(format, interlaced, header));
     TRowDecoder rows(data, format, header.width);
     if (interlaced)
         DecodeAdam7(rows, format, header, sink);

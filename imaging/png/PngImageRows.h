@@ -14,12 +14,13 @@ namespace imvexa::png {
 // the conversions' whole-word reads rely on.
 std::int64_t WorkingRowBytes(const RowFormat& format, std::int64_t width);
 
-// Decodes the image data of a picture of header.width × header.height
+// Decodes the image data, which starts in the IDAT chunk at the position
+// (remaining: its data bytes ahead), of a picture of header.width × header.height
 // pixels and hands it to the sink, which has had Begin. The rows of a plain
 // image go out as they are decoded, so only two rows are kept; an
 // interlaced image is placed pass by pass into the sink's stored rows, or
 // put together whole at the output depth and then sent.
-void DecodeImageRows(TPngImageData& data, const RowFormat& format, bool interlaced, const PictureHeader& header,
-                     TRowSink& sink);
+void DecodeImageRows(TPngBytes& bytes, std::int32_t& remaining, const RowFormat& format, bool interlaced,
+                     const PictureHeader& header, TRowSink& sink);
 
 }  // namespace imvexa::png

@@ -51,4 +51,18 @@ inline std::vector<std::uint8_t> CompressJPEG(const std::uint8_t* rows, int widt
     return file;
 }
 
+// A JPEG of four dark quadrants (red, green, blue, grey: none near white).
+inline std::vector<std::uint8_t> QuadrantJPEG(int width, int height) {
+    static const std::uint8_t kColors[4][3] = {{160, 20, 20}, {20, 160, 20}, {20, 20, 160}, {60, 60, 60}};
+    std::vector<std::uint8_t> rows(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t* color = kColors[(y >= height / 2) * 2 + (x >= width / 2)];
+            for (int channel = 0; channel < 3; ++channel)
+                rows[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3 +
+                     static_cast<std::size_t>(channel)] = color[channel];
+        }
+    return CompressJPEG(rows.data(), width, height, {});
+}
+
 }  // namespace imvexa::test

@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "BmpFileWriter.h"
+#include "ExtractAsExplorer.h"
+#include "PlugInPicture.h"
 #include "Registration.h"
 #include "RegistryLayout.h"
 #include "WindowsTestSupport.h"
@@ -31,16 +33,6 @@ void SetValue(HKEY root, const char* key, const char* name, DWORD type, const vo
         throw std::runtime_error(std::string("cannot create ") + key);
     RegSetValueExA(handle, name, 0, type, static_cast<const BYTE*>(data), size);
     RegCloseKey(handle);
-}
-
-// A 160 × 100 colour ramp as binary PPM: larger than the thumbnail, so it is reduced.
-fs::path WritePlugInPicture(const fs::path& folder) {
-    std::string bytes = "P6 160 100 255\n";
-    for (int y = 0; y < 100; ++y)
-        for (int x = 0; x < 160; ++x) bytes += {static_cast<char>(x * 255 / 159), static_cast<char>(y * 255 / 99), '\x60'};
-    const fs::path path = folder / "plugin.ppm";
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return path;
 }
 
 IClassFactory* ExtractorFactory(const fs::path& dll) {
@@ -60,28 +52,14 @@ IClassFactory* ExtractorFactory(const fs::path& dll) {
 
 // "WxH Nbpp" for a thumbnail written to output, or the failing step's HRESULT.
 std::string Extract(IClassFactory& factory, const fs::path& file, const fs::path& output) {
-    IPersistFile* persist = nullptr;
-    IExtractImage* extractor = nullptr;
-    HRESULT hr = factory.CreateInstance(nullptr, IID_IPersistFile, reinterpret_cast<void**>(&persist));
-    if (SUCCEEDED(hr)) hr = persist->Load(file.c_str(), STGM_READ);
-    if (SUCCEEDED(hr)) hr = persist->QueryInterface(IID_IExtractImage, reinterpret_cast<void**>(&extractor));
-    HBITMAP bitmap = nullptr;
-    if (SUCCEEDED(hr)) {
-        wchar_t location[MAX_PATH] = {};
-        DWORD priority = 0, flags = 0;
-        const SIZE size{120, 120};
-        extractor->GetLocation(location, MAX_PATH, &priority, &size, 32, &flags);
-        hr = extractor->Extract(&bitmap);
-    }
-    if (extractor) extractor->Release();
-    if (persist) persist->Release();
+    imvexa::win32::Bitmap bitmap;
+    const HRESULT hr = imvexa::ExtractAsExplorer(factory, file, bitmap);
     char text[64];
     if (FAILED(hr) || !bitmap) {
         std::snprintf(text, sizeof text, "hr=0x%08lX", static_cast<unsigned long>(hr));
         return text;
     }
-    const BitmapSummary summary = WriteBitmapFile(bitmap, output.wstring());
-    DeleteObject(bitmap);
+    const BitmapSummary summary = WriteBitmapFile(bitmap.Get(), output.wstring());
     std::snprintf(text, sizeof text, "%dx%d %dbpp", summary.width, summary.height, summary.bitsPerPixel);
     return text;
 }
@@ -95,7 +73,7 @@ int Run(const fs::path& dll, const fs::path& samples, const std::string& plugIn,
     for (const auto& entry : fs::directory_iterator(samples))
         if (entry.is_regular_file() && entry.path().filename().string()[0] != '.') files.push_back(entry.path());
     std::sort(files.begin(), files.end());
-    files.push_back(WritePlugInPicture(out));
+    files.push_back(imvexa::WritePlugInPicture(out));
 
     IClassFactory* factory = ExtractorFactory(dll);
     std::ofstream results(out / "results.txt");

@@ -5,6 +5,7 @@
 #include <objbase.h>
 #include <shobjidl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <filesystem>
@@ -19,6 +20,7 @@
 #include "QXPNGL.h"
 #include "Thumbnail.h"
 #include "WindowsTestSupport.h"
+#include "../jpeg/CompressJPEG.h"
 #include "../common/BmpBuilder.h"
 #include "../compose/PaletteWithoutWhite.h"
 
@@ -343,6 +345,58 @@ TEST_P(ReductionModeTest, APictureWhoseHeightRoundsToZero) {
     }
 }
 
+// The smallest rectangle holding every pixel of the bitmap that is not white.
+Rect PaintedArea(HBITMAP bitmap, int edge) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    Rect area{edge, edge, 0, 0};
+    for (int y = 0; y < edge; ++y)
+        for (int x = 0; x < edge; ++x) {
+            if (GetPixel(dc, x, y) == RGB(255, 255, 255)) continue;
+            area = {std::min(area.left, x), std::min(area.top, y), std::max(area.right, x + 1),
+                    std::max(area.bottom, y + 1)};
+        }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return area;
+}
+
+// Speed mode decodes large JPEGs at a reduced scale (an eighth, a quarter, or
+// full size when no reduced size is twice the rectangle): the picture still
+// covers the rectangle of its full size, and a damaged file gets the same
+// result in both modes.
+TEST_P(ReductionModeTest, JPEGsCoverTheRectangleOfTheirFullSize) {
+    const struct {
+        int width, height;
+        Rect target;
+    } sizes[] = {{1920, 1280, {0, 20, 120, 100}}, {700, 1000, {18, 0, 102, 120}}, {300, 200, {0, 20, 120, 100}}};
+    for (const auto& size : sizes) {
+        const std::vector<std::uint8_t> jpeg = test::QuadrantJPEG(size.width, size.height);
+        const Result result = Extract(WriteFile("large.jpg", std::string(jpeg.begin(), jpeg.end())));
+        ASSERT_EQ(result.hr, S_OK) << size.width << "x" << size.height;
+        EXPECT_EQ(result.dib.dsBm.bmBitsPixel, 24);
+        const Rect got = PaintedArea(result.bitmap, 120), expected = size.target;
+        EXPECT_EQ(std::tie(got.left, got.top, got.right, got.bottom),
+                  std::tie(expected.left, expected.top, expected.right, expected.bottom))
+            << size.width << "x" << size.height;
+        DeleteObject(result.bitmap);
+    }
+
+    const std::vector<std::uint8_t> jpeg = test::QuadrantJPEG(1920, 1280);
+    std::string marked(jpeg.begin(), jpeg.end());
+    marked.replace(marked.size() / 2, 2, "\xFF\xC4");  // a table marker inside the scan
+    const std::pair<std::string, HRESULT> damaged[] = {
+        {std::string(jpeg.begin(), jpeg.begin() + 100), E_FAIL},            // the header cut short
+        {std::string(jpeg.begin(), jpeg.begin() + jpeg.size() / 2), S_OK},  // half of the scan: grey below
+        {marked, E_FAIL},
+    };
+    for (const auto& [bytes, expected] : damaged) {
+        const Result result = Extract(WriteFile("damaged.jpg", bytes));
+        EXPECT_EQ(result.hr, expected) << bytes.size() << " bytes";
+        if (result.bitmap) DeleteObject(result.bitmap);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Modes, ReductionModeTest, ::testing::Values(true, false),
                          [](const ::testing::TestParamInfo<bool>& mode) { return mode.param ? "Quality" : "Speed"; });
 
@@ -389,9 +443,11 @@ TEST(EdgeSizeTest, FollowsTheShellLibraryVersion) {
     EXPECT_EQ(EdgeSizeForShellVersion(LibraryVersion("kernel32.dll")), 160);  // no DllGetVersion
     EXPECT_EQ(LibraryVersion("no-such-library.dll"), 0u);
     EXPECT_GE(LibraryVersion("Shell32.dll"), 5u << 16);
+    EXPECT_EQ(ThumbnailEdgeSize(), EdgeSizeForShellVersion(LibraryVersion("Shell32.dll")));
 }
 
-// Explorer extracts on several threads at once.
+// Explorer extracts on several threads at once; the first Extracts of the
+// process meet here, where the edge size is found once for all of them.
 TEST_F(ExtractorTest, ManyThreadsExtractAtOnce) {
     const std::vector<std::string> files = {
         WriteBitmap("s1.bmp", 64, 48, 4), WriteBitmap("s2.bmp", 640, 480, 24),
@@ -404,7 +460,7 @@ TEST_F(ExtractorTest, ManyThreadsExtractAtOnce) {
             CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
             for (int i = 0; i < 40; ++i) {
                 const Result result = Extract(files[static_cast<std::size_t>(t + i) % files.size()]);
-                if (result.hr != S_OK || !result.bitmap) ++failures;
+                if (result.hr != S_OK || result.dib.dsBm.bmWidth != 120 || result.dib.dsBm.bmHeight != 120) ++failures;
                 if (result.bitmap) DeleteObject(result.bitmap);
             }
             CoUninitialize();

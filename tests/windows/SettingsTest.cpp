@@ -117,6 +117,8 @@ TEST_F(SettingsTest, AValueOfTheWrongTypeEndsLoadingAtItsStep) {
     EXPECT_EQ(settings_.SusieHost, nullptr);
     EXPECT_EQ(settings_.PlugInNames, nullptr);
     EXPECT_THROW(ReadQualityMode(settings_), ERegistryException);
+    WriteString(HKEY_CURRENT_USER, kSettingsKey, "Quality", "longer than a number's four bytes");
+    EXPECT_THROW(ReadQualityMode(settings_), ERegistryException);
 
     ModuleSettings other;
     const DWORD number = 5;

@@ -1,12 +1,16 @@
-// imvexa-thumb [--square] [--edge N] INPUT OUTPUT.bmp|OUTPUT.png
+// imvexa-thumb [--square] [--speed] [--edge N] INPUT OUTPUT.bmp|OUTPUT.png
 // Renders the thumbnail of a picture with the portable decoders and the
 // portable composition, the file read once and its rows composed as they are
 // decoded. By default the picture fitted into an N × N square with its
 // transparency: the thumbnail provider's pixels, written as a PNG (with
 // alpha when the picture has it) or a 32-bit BMP with alpha. With --square
 // the extractor's N × N thumbnail in quality mode, written as a 24-bit BMP
-// or PNG. N is 120 unless given. Exit status: 0 on success, 1 when the input
-// cannot be decoded, 2 for usage errors.
+// or PNG. --speed (a square thumbnail too) decodes a JPEG larger than the
+// thumbnail at a reduced scale and stretches it by nearest pixel into the
+// same rectangle, which approximates the extractor's speed mode (the
+// platform's stretch there); other pictures are composed as in quality mode.
+// N is 120 unless given. Exit status: 0 on success, 1 when the input cannot
+// be decoded, 2 for usage errors.
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -19,6 +23,7 @@
 #include "ExtensionKey.h"
 #include "QXPNGL.h"
 #include "SizedThumbnail.h"
+#include "SpeedThumbnail.h"
 #include "ThumbnailComposer.h"
 
 using namespace imvexa;
@@ -29,12 +34,20 @@ constexpr int kMaxEdge = 4096;
 
 struct Options {
     bool square = false;
+    bool speed = false;
     int edge = 120;
     std::string input, output;
 };
 
 int Usage() {
-    std::fprintf(stderr, "usage: imvexa-thumb [--square] [--edge N] INPUT OUTPUT.bmp|OUTPUT.png\n");
+    std::fprintf(stderr,
+                 "usage: imvexa-thumb [--square] [--speed] [--edge N] INPUT OUTPUT.bmp|OUTPUT.png\n"
+                 "  default: the picture fitted into N x N with its transparency (as the DLL's\n"
+                 "  thumbnail provider makes it)\n"
+                 "  --square: the N x N thumbnail of the extractor's quality mode\n"
+                 "  --speed: a square thumbnail, JPEGs larger than it decoded at a reduced scale\n"
+                 "  and stretched by nearest pixel (an approximation of the extractor's speed\n"
+                 "  mode); other pictures as with --square\n");
     return 2;
 }
 
@@ -48,11 +61,15 @@ bool ParseEdge(const char* text, int& edge) {
 
 bool Parse(int argc, char** argv, Options& options) {
     int at = 1;
-    for (; at < argc && argv[at][0] == '-' && argv[at][1] == '-'; ++at) {
+    for (; at < argc && std::string(argv[at]).starts_with("--"); ++at) {
         const std::string option = argv[at];
         if (option == "--square")
             options.square = true;
-        else if (option != "--edge" || ++at == argc || !ParseEdge(argv[at], options.edge))
+        else if (option == "--speed")
+            options.square = options.speed = true;
+        else if (option == "--edge" && at + 1 < argc && ParseEdge(argv[at + 1], options.edge))
+            ++at;
+        else
             return false;
     }
     if (argc - at != 2) return false;
@@ -102,6 +119,7 @@ bool Compose(const Options& options, Thumbnail& thumbnail) {
     const std::string key = Key(options.input);
     const std::vector<std::uint8_t> bytes = ReadWholeFile(options.input);
     if (!options.square) return ComposeBuiltInAtSize(bytes, key, options.edge, thumbnail.fitted);
+    if (options.speed && StretchReducedJPEGThumbnail(bytes, key, options.edge, thumbnail.square)) return true;
     TThumbnailComposer composer(thumbnail.square, options.edge);
     return DecodeBuiltInRows(bytes, key, composer);
 }

@@ -1,0 +1,70 @@
+#include "RecycledBytes.h"
+
+#include <algorithm>
+#include <mutex>
+
+namespace imvexa {
+
+namespace {
+
+struct Shelf {
+    Shelf() { buffers.reserve(kKeptBuffers); }  // putting back never allocates
+
+    std::mutex lock;
+    std::vector<std::vector<std::uint8_t>> buffers;
+    std::size_t bytes = 0;
+};
+
+Shelf& TheShelf() {
+    static Shelf shelf;
+    return shelf;
+}
+
+}  // namespace
+
+TRecycledBytes::~TRecycledBytes() { PutBack(); }
+
+std::vector<std::uint8_t>& TRecycledBytes::Take(std::size_t capacity) {
+    PutBack();
+    if (capacity == 0) return bytes_;
+    {
+        Shelf& shelf = TheShelf();
+        const std::lock_guard hold(shelf.lock);
+        auto best = shelf.buffers.end();
+        for (auto kept = shelf.buffers.begin(); kept != shelf.buffers.end(); ++kept)
+            if (kept->capacity() >= capacity && (best == shelf.buffers.end() || kept->capacity() < best->capacity()))
+                best = kept;
+        if (best != shelf.buffers.end()) {
+            shelf.bytes -= best->capacity();
+            bytes_ = std::move(*best);
+            shelf.buffers.erase(best);
+        }
+    }
+    bytes_.reserve(capacity);
+    return bytes_;
+}
+
+void TRecycledBytes::PutBack() noexcept {
+    std::vector<std::uint8_t> buffer;
+    buffer.swap(bytes_);
+    if (buffer.capacity() == 0) return;
+    buffer.clear();
+    Shelf& shelf = TheShelf();
+    try {
+        const std::lock_guard hold(shelf.lock);
+        if (shelf.buffers.size() < kKeptBuffers && shelf.bytes + buffer.capacity() <= kKeptBytes) {
+            shelf.bytes += buffer.capacity();
+            shelf.buffers.push_back(std::move(buffer));
+        }
+    } catch (...) {
+        // The lock could not be taken: the buffer is freed.
+    }
+}
+
+std::size_t TRecycledBytes::KeptBytes() {
+    Shelf& shelf = TheShelf();
+    const std::lock_guard hold(shelf.lock);
+    return shelf.bytes;
+}
+
+}  // namespace imvexa
