@@ -1,61 +1,45 @@
 #pragma once
-// TSusiePlugIn: the host of the user's Susie plug-ins, external libraries that
-// decode further picture formats. Windows only.
+// TSusiePlugIn: the user's Susie plug-ins, external libraries that decode
+// further picture formats. The libraries run in plug-in host programs, never
+// in this process: 32-bit plug-ins (*.spi) in the 32-bit host, 64-bit ones
+// (*.sph) in the 64-bit host. Windows only.
 #include <windows.h>
 
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <shared_mutex>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "Bitmap.h"
+#include "PlugInHost_win32.h"
 #include "Stream.h"
 
 namespace imvexa {
 
-// The plug-in exports. Addresses and sizes are pointer-sized, so one set of
-// declarations serves the 32-bit contract (stdcall, 32-bit integers) and the
-// 64-bit plug-ins (usually *.sph) alike.
-using SusieProgressCallback = int(WINAPI*)(int numerator, int denominator, LONG_PTR userValue);
-using GetPluginInfoFunction = int(WINAPI*)(int infoNumber, LPSTR buffer, int bufferLength);
-using IsSupportedFunction = int(WINAPI*)(LPCSTR fileName, DWORD_PTR data);
-using GetPictureFunction = int(WINAPI*)(LPCSTR data, LONG_PTR size, unsigned int flag, HLOCAL* info, HLOCAL* bits,
-                                        SusieProgressCallback progress, LONG_PTR userValue);
-
+// A listed plug-in as its host described it.
 struct TPlug {
-    HMODULE Handle = nullptr;
     std::string Path;
     std::string ApiVersion;
     std::string Info;
     std::string Extensions;  // upper-cased wildcard patterns separated by ";"
     std::string TypeName;
-    GetPluginInfoFunction GetPluginInfoProc = nullptr;
-    FARPROC GetPictureInfoProc = nullptr;  // looked up, never called
-    IsSupportedFunction IsSupportedProc = nullptr;
-    GetPictureFunction GetPictureProc = nullptr;
-    FARPROC GetPreviewProc = nullptr;  // looked up, never called
 };
 
 class TSusiePlugIn {
 public:
-    using WorkingEvent = std::function<void(TSusiePlugIn& sender, int numerator, int denominator)>;
-
-    TSusiePlugIn();
+    // callTimeout: milliseconds one call into a host may take.
+    explicit TSusiePlugIn(DWORD callTimeout = kPlugInCallTimeout);
     ~TSusiePlugIn();
     TSusiePlugIn(const TSusiePlugIn&) = delete;
     TSusiePlugIn& operator=(const TSusiePlugIn&) = delete;
 
-    // Loads every plug-in file matching the path or wildcard pattern; returns
-    // how many this call accepted.
+    // Lists every plug-in file matching the path or wildcard pattern that its
+    // host accepts; returns how many this call accepted.
     int LoadPlugIns(const std::string& pathOrMask);
+    // Empties the list and ends the hosts, which unloads the libraries.
     void UnloadPlugIns();
-    // UnloadPlugIns for code that runs under the loader lock (the module's
-    // end in DllMain), where freeing a library is unsafe: each library is
-    // freed by a thread of its own once the lock is released.
-    void UnloadPlugInsAfterLoaderLock();
-    // The record at index (owned by the host), or null out of range.
+    // The record at index (owned by the list), or null out of range.
     const TPlug* GetPlugIn(int index) const;
     int PlugInCount() const;
     // A copy of the record at index; std::out_of_range out of range.
@@ -64,27 +48,29 @@ public:
     // Offers the file to the plug-ins in order; true when one decoded it into
     // bitmap. Raises EFOpenError/EReadError when the file cannot be read.
     bool LoadPictureFromFile(const std::string& path, TBitmap& bitmap);
-    // The same for a file the caller has opened, positioned at its start. No
-    // plug-in ever sees a path: each gets the file's bytes in memory.
-    bool LoadPictureFromOpenFile(TStream& file, TBitmap& bitmap);
-    // data must stay readable for a block of size rounded up to 8192 bytes.
+    // The same for a file's bytes. No plug-in ever sees a path: each gets the
+    // bytes in memory. A host that crashes or does not answer in time costs
+    // this call: the result is false and the bitmap is untouched.
     bool LoadPictureFromMemory(const void* data, std::size_t size, TBitmap& bitmap);
     bool LoadPictureFromStream(TMemoryStream& stream, std::size_t size, TBitmap& bitmap);
 
     bool AutoSusie = false;  // automatic discovery is never used: plug-ins are named in the settings
     std::string Filter = "AllType   [*.*]|*.*|";
-    WorkingEvent OnWorking;
 
 private:
-    struct LoadedPlugIn;
+    struct ListedPlugIn {
+        TPlug record;
+        PlugInHost* host;
+    };
 
     bool IsNewPlugInPath(const std::string& path) const;
-    std::unique_ptr<LoadedPlugIn> Load(const std::string& path) const;
-    bool Decode(LoadedPlugIn& plugIn, const void* data, std::size_t size, TBitmap& bitmap);
+    PlugInHost& HostFor(const std::string& path);
+    bool Decode(std::span<const std::uint8_t> file, TBitmap& bitmap);
 
+    std::vector<std::unique_ptr<PlugInHost>> hosts_;  // 32-bit, then (x64 only) 64-bit
     // Decodes share the list; loading and unloading change it.
     mutable std::shared_mutex listLock_;
-    std::vector<std::unique_ptr<LoadedPlugIn>> plugIns_;
+    std::vector<std::unique_ptr<ListedPlugIn>> plugIns_;
 };
 
 }  // namespace imvexa

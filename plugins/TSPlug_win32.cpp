@@ -5,21 +5,12 @@
 
 #include "AnsiText.h"
 #include "AsciiCase.h"
-#include "GuardedCall_win32.h"
 #include "Owners.h"
 #include "PixelLimits.h"
 
 namespace imvexa {
 
-struct TSusiePlugIn::LoadedPlugIn {
-    win32::Module library;  // record.Handle
-    TPlug record;
-    std::mutex calls;  // a plug-in is entered by one thread at a time
-};
-
 namespace {
-
-constexpr std::size_t kFileBlockUnit = 8192;
 
 // Everything up to and including the last "\" or ":" (double-byte aware).
 std::string FolderPart(const std::string& path) {
@@ -46,57 +37,17 @@ std::vector<std::string> MatchingFiles(const std::string& mask) {
     return paths;
 }
 
-struct InfoCall {
-    GetPluginInfoFunction function;
-    int number;
-    char buffer[256];
-};
-
-// One text of GetPluginInfo, or "" when the plug-in faults.
-std::string PluginInfo(GetPluginInfoFunction function, int number) {
-    InfoCall call{function, number, {}};
-    const bool ok = CallGuarded(
-        [](void* context) {
-            auto* c = static_cast<InfoCall*>(context);
-            c->function(c->number, c->buffer, 255);
-        },
-        &call);
-    call.buffer[255] = '\0';
-    return ok ? std::string(call.buffer) : std::string();
+// 64-bit plug-ins are named *.sph; every other plug-in is a 32-bit one.
+bool IsSixtyFourBitPlugIn(const std::string& path) {
+    return path.size() >= 4 && WithAsciiCase(path.substr(path.size() - 4), LetterCase::Lower, IsAnsiLeadByte) == ".sph";
 }
 
-template <typename T>
-T ExportAs(HMODULE module, const char* name) {
-    return reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
-int WINAPI ReportProgress(int numerator, int denominator, LONG_PTR userValue) {
-    auto* host = reinterpret_cast<TSusiePlugIn*>(userValue);
-    try {
-        if (host->OnWorking) host->OnWorking(*host, numerator, denominator);
-    } catch (...) {
-        // Nothing may travel back through the plug-in's frames.
-    }
-    return 0;
-}
-
-// A global memory block from a plug-in, locked while it lives, then freed.
-class PlugInBlock {
-public:
-    explicit PlugInBlock(HLOCAL handle) : memory_(handle), locked_(handle) {}
-    const BYTE* Data() const { return static_cast<const BYTE*>(locked_.Data()); }
-    std::size_t Size() const { return locked_.Size(); }
-
-private:
-    win32::GlobalMemory memory_;
-    win32::LockedGlobal locked_;  // unlocked before the block is freed
-};
-
-// The plug-in's picture must describe itself within its own blocks.
-bool IsSoundPicture(const PlugInBlock& info, const PlugInBlock& bits) {
-    if (!info.Data() || !bits.Data() || info.Size() < sizeof(BITMAPINFOHEADER)) return false;
+// The plug-in's picture comes from another process: it must describe itself
+// within its own blocks before GDI reads it.
+bool IsSoundPicture(std::span<const std::uint8_t> info, std::span<const std::uint8_t> bits) {
+    if (info.size() < sizeof(BITMAPINFOHEADER)) return false;
     BITMAPINFOHEADER header;
-    std::memcpy(&header, info.Data(), sizeof header);
+    std::memcpy(&header, info.data(), sizeof header);
     const int bitCount = header.biBitCount;
     if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biWidth <= 0 || header.biHeight == 0 ||
         header.biHeight == INT32_MIN || header.biPlanes != 1)
@@ -109,26 +60,35 @@ bool IsSoundPicture(const PlugInBlock& info, const PlugInBlock& bits) {
     if (!WithinPixelLimits(header.biWidth, height, RowStride(header.biWidth, 32))) return false;
     std::uint64_t colors = header.biClrUsed ? header.biClrUsed : (bitCount <= 8 ? 1u << bitCount : 0);
     if (header.biCompression == BI_BITFIELDS) colors += 3;
-    return colors <= 256 + 3 && header.biSize + 4 * colors <= info.Size() &&
-           static_cast<std::uint64_t>(stride * height) <= bits.Size();
+    return colors <= 256 + 3 && header.biSize + 4 * colors <= info.size() &&
+           static_cast<std::uint64_t>(stride * height) <= bits.size();
 }
 
-// Starts a thread whose routine is kernel32's FreeLibrary itself. A new thread
-// runs only once the loader lock is free, and it runs no code of the module
-// that started it, which may be gone by then. When no thread can be started
-// the library stays loaded, which is safe where freeing it is not.
-void FreeOnThreadOfItsOwn(HMODULE library) {
-    const auto freeLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "FreeLibrary")));
-    const win32::KernelHandle thread(freeLibrary ? CreateThread(nullptr, 0, freeLibrary, library, 0, nullptr)
-                                                 : nullptr);
+// The bitmap keeps its own format; GDI converts the plug-in's pixels, and
+// turns a top-down picture upright.
+void DrawPicture(const HostPicture& picture, TBitmap& bitmap) {
+    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(picture.Info().data());
+    const int width = header->biWidth;
+    const int height = header->biHeight < 0 ? -header->biHeight : header->biHeight;
+    bitmap.SetWidth(width);
+    bitmap.SetHeight(height);
+    StretchDIBits(bitmap.Canvas(), 0, 0, width, height, 0, 0, width, height, picture.Bits().data(),
+                  reinterpret_cast<const BITMAPINFO*>(header), DIB_RGB_COLORS, SRCCOPY);
+    GdiFlush();
 }
 
 }  // namespace
 
-TSusiePlugIn::TSusiePlugIn() = default;
+TSusiePlugIn::TSusiePlugIn(DWORD callTimeout) {
+    for (const char* program : kPlugInHosts)
+        hosts_.push_back(std::make_unique<PlugInHost>(PlugInHostProgram(program), callTimeout));
+}
 
-TSusiePlugIn::~TSusiePlugIn() { UnloadPlugIns(); }
+TSusiePlugIn::~TSusiePlugIn() = default;
+
+PlugInHost& TSusiePlugIn::HostFor(const std::string& path) {
+    return *hosts_[hosts_.size() > 1 && IsSixtyFourBitPlugIn(path) ? 1 : 0];
+}
 
 bool TSusiePlugIn::IsNewPlugInPath(const std::string& path) const {
     for (const auto& plugIn : plugIns_)
@@ -136,41 +96,19 @@ bool TSusiePlugIn::IsNewPlugInPath(const std::string& path) const {
     return true;
 }
 
-std::unique_ptr<TSusiePlugIn::LoadedPlugIn> TSusiePlugIn::Load(const std::string& path) const {
-    auto plugIn = std::make_unique<LoadedPlugIn>();
-    TPlug& plug = plugIn->record;
-    plug.Path = path;
-    plugIn->library.Reset(LoadLibraryA(path.c_str()));  // a library of the other architecture fails here
-    if (!plugIn->library) return nullptr;
-    plug.Handle = plugIn->library.Get();
-    plug.GetPluginInfoProc = ExportAs<GetPluginInfoFunction>(plug.Handle, "GetPluginInfo");
-    if (plug.GetPluginInfoProc) {
-        plug.ApiVersion = PluginInfo(plug.GetPluginInfoProc, 0);
-        plug.Info = PluginInfo(plug.GetPluginInfoProc, 1);
-        plug.TypeName = PluginInfo(plug.GetPluginInfoProc, 3);
-        plug.Extensions = WithAsciiCase(PluginInfo(plug.GetPluginInfoProc, 2), LetterCase::Upper, IsAnsiLeadByte);
-        plug.GetPictureInfoProc = GetProcAddress(plug.Handle, "GetPictureInfo");
-        plug.IsSupportedProc = ExportAs<IsSupportedFunction>(plug.Handle, "IsSupported");
-        plug.GetPictureProc = ExportAs<GetPictureFunction>(plug.Handle, "GetPicture");
-        plug.GetPreviewProc = GetProcAddress(plug.Handle, "GetPreview");
-    }
-    // Picture plug-ins only, and only those the host can actually call.
-    const bool usable = plug.GetPluginInfoProc && plug.ApiVersion == "00IN" && plug.IsSupportedProc &&
-                        plug.GetPictureProc;
-    if (!usable) return nullptr;
-    return plugIn;
-}
-
 int TSusiePlugIn::LoadPlugIns(const std::string& pathOrMask) {
     int accepted = 0;
     for (const std::string& path : MatchingFiles(pathOrMask)) {
-        bool isNew;
         {
             std::shared_lock read(listLock_);
-            isNew = IsNewPlugInPath(path);
+            if (!IsNewPlugInPath(path)) continue;
         }
-        std::unique_ptr<LoadedPlugIn> plugIn = Load(path);
-        if (!plugIn || !isNew) continue;
+        PlugInHost& host = HostFor(path);
+        const std::optional<std::vector<std::string>> texts = host.Describe(path);
+        if (!texts) continue;
+        auto plugIn = std::make_unique<ListedPlugIn>(ListedPlugIn{
+            {path, (*texts)[0], (*texts)[1], WithAsciiCase((*texts)[2], LetterCase::Upper, IsAnsiLeadByte), (*texts)[3]},
+            &host});
         const TPlug& plug = plugIn->record;
         std::unique_lock write(listLock_);
         Filter += plug.TypeName + "   [" + plug.Extensions + "]|" + plug.Extensions + "|";
@@ -183,13 +121,7 @@ int TSusiePlugIn::LoadPlugIns(const std::string& pathOrMask) {
 void TSusiePlugIn::UnloadPlugIns() {
     std::unique_lock write(listLock_);
     plugIns_.clear();
-}
-
-void TSusiePlugIn::UnloadPlugInsAfterLoaderLock() {
-    std::unique_lock write(listLock_);
-    // Each library is given to the thread that frees it.
-    for (auto& plugIn : plugIns_) FreeOnThreadOfItsOwn(plugIn->library.Release());
-    plugIns_.clear();
+    for (auto& host : hosts_) host->Stop();
 }
 
 const TPlug* TSusiePlugIn::GetPlugIn(int index) const {
@@ -212,17 +144,12 @@ void TSusiePlugIn::CopyPlugIn(int index, TPlug& plug) const {
 
 bool TSusiePlugIn::LoadPictureFromFile(const std::string& path, TBitmap& bitmap) {
     TFileStream file(path, FileMode::OpenRead);
-    return LoadPictureFromOpenFile(file, bitmap);
-}
-
-bool TSusiePlugIn::LoadPictureFromOpenFile(TStream& file, TBitmap& bitmap) {
     const std::int64_t size = file.Size();
-    // An empty file gives no block; a huge one is no picture a plug-in should get.
+    // A huge file is no picture a plug-in should get.
     if (size <= 0 || size > kMaxPixelBytes) return false;
-    const std::size_t fileSize = static_cast<std::size_t>(size);
-    std::vector<std::uint8_t> block((fileSize + kFileBlockUnit - 1) / kFileBlockUnit * kFileBlockUnit);
-    file.ReadBuffer(block.data(), fileSize);
-    return LoadPictureFromMemory(block.data(), fileSize, bitmap);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    file.ReadBuffer(bytes.data(), bytes.size());
+    return LoadPictureFromMemory(bytes.data(), bytes.size(), bitmap);
 }
 
 bool TSusiePlugIn::LoadPictureFromStream(TMemoryStream& stream, std::size_t size, TBitmap& bitmap) {
@@ -230,71 +157,31 @@ bool TSusiePlugIn::LoadPictureFromStream(TMemoryStream& stream, std::size_t size
 }
 
 bool TSusiePlugIn::LoadPictureFromMemory(const void* data, std::size_t size, TBitmap& bitmap) {
-    if (!data) return false;
-    std::shared_lock read(listLock_);
-    for (auto& plugIn : plugIns_) {
-        std::lock_guard one(plugIn->calls);
-        if (Decode(*plugIn, data, size, bitmap)) return true;
-    }
-    return false;
+    // An empty file gives no block: no plug-in is asked.
+    if (!data || size == 0 || static_cast<std::uint64_t>(size) > static_cast<std::uint64_t>(kMaxPixelBytes))
+        return false;
+    return Decode({static_cast<const std::uint8_t*>(data), size}, bitmap);
 }
 
-namespace {
-
-struct IsSupportedCall {
-    IsSupportedFunction function;
-    DWORD_PTR data;
-    int result = 0;
-};
-
-struct GetPictureCall {
-    GetPictureFunction function;
-    LPCSTR data;
-    LONG_PTR size;
-    LONG_PTR host;
-    HLOCAL info = nullptr;
-    HLOCAL bits = nullptr;
-    int result = -1;
-};
-
-}  // namespace
-
-bool TSusiePlugIn::Decode(LoadedPlugIn& plugIn, const void* data, std::size_t size, TBitmap& bitmap) {
-    const TPlug& plug = plugIn.record;
-    IsSupportedCall supported{plug.IsSupportedProc, reinterpret_cast<DWORD_PTR>(data)};
-    const bool answered = CallGuarded(
-        [](void* context) {
-            auto* c = static_cast<IsSupportedCall*>(context);
-            c->result = c->function(nullptr, c->data);
-        },
-        &supported);
-    if (!answered || supported.result == 0) return false;
-
-    GetPictureCall picture{plug.GetPictureProc, static_cast<LPCSTR>(data), static_cast<LONG_PTR>(size),
-                           reinterpret_cast<LONG_PTR>(this)};
-    const bool returned = CallGuarded(
-        [](void* context) {
-            auto* c = static_cast<GetPictureCall*>(context);
-            c->result = c->function(c->data, c->size, 1, &c->info, &c->bits, ReportProgress, c->host);
-        },
-        &picture);
-    if (!returned || picture.result != 0) return false;
-
-    // Declared bits first: the information block is freed first.
-    const PlugInBlock bits(picture.bits);
-    const PlugInBlock info(picture.info);
-    if (!IsSoundPicture(info, bits)) return false;
-    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(info.Data());
-    const int width = header->biWidth;
-    const int height = header->biHeight < 0 ? -header->biHeight : header->biHeight;
-    // The bitmap keeps its own format; GDI converts the plug-in's pixels, and
-    // turns a top-down picture upright.
-    bitmap.SetWidth(width);
-    bitmap.SetHeight(height);
-    StretchDIBits(bitmap.Canvas(), 0, 0, width, height, 0, 0, width, height, bits.Data(),
-                  reinterpret_cast<const BITMAPINFO*>(info.Data()), DIB_RGB_COLORS, SRCCOPY);
-    GdiFlush();
-    return true;
+// Each run of neighbours in the list that share a host goes to that host in
+// one call; a plug-in whose picture is unsound is passed over like one that
+// failed.
+bool TSusiePlugIn::Decode(std::span<const std::uint8_t> file, TBitmap& bitmap) {
+    std::shared_lock read(listLock_);
+    std::size_t first = 0;
+    while (first < plugIns_.size()) {
+        PlugInHost& host = *plugIns_[first]->host;
+        std::vector<std::string> paths;
+        for (std::size_t i = first; i < plugIns_.size() && plugIns_[i]->host == &host; ++i)
+            paths.push_back(plugIns_[i]->record.Path);
+        const std::optional<HostPicture> picture = host.Decode(file, paths);
+        if (picture && IsSoundPicture(picture->Info(), picture->Bits())) {
+            DrawPicture(*picture, bitmap);
+            return true;
+        }
+        first += picture ? picture->plugInIndex + 1 : paths.size();
+    }
+    return false;
 }
 
 }  // namespace imvexa

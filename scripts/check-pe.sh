@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# check-pe.sh OBJDUMP Vignar.cpl Setup.exe: the DLL exports exactly its seven
-# undecorated entries, Setup.exe imports Install and Uninstall by name from
-# it, both import nothing but system DLLs (runtimes are linked in), and the
-# DLL's own code does no x87 floating-point arithmetic.
+# check-pe.sh OBJDUMP Vignar.cpl Setup.exe [VignarPlugHostNN.exe...]: the DLL
+# exports exactly its seven undecorated entries, Setup.exe imports Install
+# and Uninstall by name from it, they and the plug-in hosts import nothing but
+# system DLLs (runtimes are linked in), each host is built for the processor
+# its name says (32: x86, 64: x64), and the DLL's own code does no x87
+# floating-point arithmetic.
 set -uo pipefail
 export LC_ALL=C  # objdump speaks the locale's language otherwise
 objdump=$1 dll=$2 exe=$3
+shift 3
+hosts=("$@")
 fail=0
 complain() { echo "FAIL: $*"; fail=1; }
 
@@ -25,6 +29,15 @@ check_imports() {
 }
 check_imports "$dll" "$system_dlls"
 check_imports "$exe" "$system_dlls|^vignar\.cpl$"
+for host in "${hosts[@]}"; do
+  check_imports "$host" "$system_dlls"
+  case $(basename "$host") in
+    *32.exe) format=pei-i386 ;;
+    *64.exe) format=pei-x86-64 ;;
+    *) format=unknown ;;
+  esac
+  "$objdump" -f "$host" | grep -q "file format $format\$" || complain "$host is not of the format $format"
+done
 
 # The names Setup.exe takes from Vignar.cpl.
 from_vignar=$("$objdump" -p "$exe" | awk '/DLL Name:/ {cur=tolower($3); next} /^\s*$/ {cur=""} cur=="vignar.cpl" && NF==3 && $1 ~ /^[0-9a-f]+$/ {print $3}' | sort | tr '\n' ' ')

@@ -1,6 +1,7 @@
 // Install: copies the product into the system folder, registers the installed
 // module, lists it for removal, tells the user and opens the applet.
 #include "InstalledModule.h"
+#include "PlugInHostNames.h"
 #include "Registry.h"
 #include "SetupSystem.h"
 #include "SetupTexts.h"
@@ -23,11 +24,15 @@ constexpr ProductFile kProductFiles[] = {
 // installed module in use): registering whatever module is in the system
 // folder then and announcing success would hide that the product was not
 // installed.
+bool CopyProductFile(const SetupFolders& folders, const char* source, const char* installed) {
+    return CopyFileA(PathIn(folders.Source, source).c_str(), PathIn(folders.System, installed).c_str(), FALSE);
+}
+
 bool CopyProductFiles(const SetupFolders& folders) {
     for (const ProductFile& file : kProductFiles)
-        if (!CopyFileA(PathIn(folders.Source, file.source).c_str(), PathIn(folders.System, file.installed).c_str(),
-                       FALSE))
-            return false;
+        if (!CopyProductFile(folders, file.source, file.installed)) return false;
+    for (const char* host : kPlugInHosts)
+        if (!CopyProductFile(folders, host, host)) return false;
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "ShutdownPrivilege.h"
 #include "DeleteAtRestart.h"
 #include "InstalledModule.h"
+#include "PlugInHostNames.h"
 #include "Registry.h"
 #include "SetupSystem.h"
 #include "SetupTexts.h"
@@ -57,10 +58,12 @@ void RunUninstall(const SetupSystem& system) {
     // launcher and the uninstall entry, so that the removal can be retried.
     if (!UnregisterProduct(modulePath)) return;
     DeleteFileA(PathIn(systemFolder, kReadMeFile).c_str());
-    // The deletion happens outside this process: the files go by their own names.
+    // The deletion happens outside this process: the files go by their own
+    // names. Explorer may still run a plug-in host, so the hosts go then too.
     const std::string& listed = system.Folders.Listed;
-    DeleteAtRestart({PathIn(listed, kLauncherFile), PathIn(listed, kModuleFile)}, system.PlatformId,
-                    system.Folders.Windows);
+    std::vector<std::string> files = {PathIn(listed, kLauncherFile), PathIn(listed, kModuleFile)};
+    for (const char* host : kPlugInHosts) files.push_back(PathIn(listed, host));
+    DeleteAtRestart(files, system.PlatformId, system.Folders.Windows);
     if (UserAgrees(kMsgRestart)) RestartWindows(system.PlatformId);
 }
 

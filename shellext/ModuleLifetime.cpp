@@ -43,9 +43,7 @@ bool StartModule() noexcept {
     }
 }
 
-void EndModule() {
-    const std::unique_ptr<ModuleSettings> settings(module.exchange(nullptr));
-    if (settings && settings->SusieHost) settings->SusieHost->UnloadPlugInsAfterLoaderLock();
-}
+// Runs under the loader lock: the plug-in hosts are ended, not waited for.
+void EndModule() { delete module.exchange(nullptr); }
 
 }  // namespace imvexa

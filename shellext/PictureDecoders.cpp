@@ -2,7 +2,6 @@
 
 #include "ModuleLifetime.h"
 #include "PlatformPicture.h"
-#include "Stream.h"
 
 namespace imvexa {
 
@@ -11,8 +10,7 @@ void DecodeOtherPicture(std::span<const std::uint8_t> file, const std::string& e
         LoadPlatformPicture(file, extension, source);
     } else if (TSusiePlugIn* host = Settings().SusieHost.get()) {
         // Whether a plug-in read it or not: an unread file gives a blank thumbnail.
-        TBorrowedMemoryStream bytes(file.data(), file.size());
-        host->LoadPictureFromOpenFile(bytes, source);
+        host->LoadPictureFromMemory(file.data(), file.size(), source);
     }
 }
 

@@ -10,8 +10,11 @@
 //              in GetPicture
 //   CRASHING_CHECK  faults in IsSupported on files that hold "CRASH" in their
 //              first 32 bytes, accepts no file
-// Every kind records in the environment variable IMVEXA_PLUGIN_UNLOADED_BY
-// the thread that unloads it.
+//   HANGING    accepts files that hold "HANG" in their first 32 bytes and never
+//              returns from GetPicture
+//   LEAKING    accepts files that hold "LEAK" in their first 32 bytes, commits
+//              and never frees 64 MiB on every GetPicture, and returns a 1 × 1
+//              white picture
 #include <windows.h>
 
 #include <cstdio>
@@ -24,6 +27,8 @@
 #define TOP_DOWN 5
 #define CRASHING 6
 #define CRASHING_CHECK 7
+#define HANGING 8
+#define LEAKING 9
 
 namespace {
 
@@ -38,9 +43,10 @@ const char* const kInfo[] = {
 [[maybe_unused]] bool StartsWith(const char* data, const char* prefix) { return std::strncmp(data, prefix, std::strlen(prefix)) == 0; }
 
 // The host hands over whole 8192-byte blocks, so the first 32 bytes are readable.
-[[maybe_unused]] bool HoldsCrash(const char* data) {
-    for (int i = 0; i + 5 <= 32; ++i)
-        if (std::memcmp(data + i, "CRASH", 5) == 0) return true;
+[[maybe_unused]] bool Holds(const char* data, const char* marker) {
+    const std::size_t length = std::strlen(marker);
+    for (std::size_t i = 0; i + length <= 32; ++i)
+        if (std::memcmp(data + i, marker, length) == 0) return true;
     return false;
 }
 
@@ -90,6 +96,14 @@ BITMAPINFOHEADER Header(int width, int height, int bits, int colors) {
     return ok ? 0 : 4;
 }
 
+[[maybe_unused]] int DecodeLeaking(HLOCAL* info, HLOCAL* bits) {
+    constexpr SIZE_T kLeak = SIZE_T{64} << 20;
+    if (void* lost = VirtualAlloc(nullptr, kLeak, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))
+        std::memset(lost, 0x5A, kLeak);
+    const BYTE white[4] = {255, 255, 255, 0};
+    return Deliver(Header(1, 1, 24, 0), nullptr, 0, white, sizeof white, info, bits) ? 0 : 4;
+}
+
 [[maybe_unused]] int DecodeTopDown(HLOCAL* info, HLOCAL* bits) {
     const BYTE rows[2][8] = {{0, 0, 255, 0, 0, 255, 0, 0}, {255, 0, 0, 255, 0, 0, 0, 0}};  // red, then blue
     return Deliver(Header(2, -2, 24, 0), nullptr, 0, rows, sizeof rows, info, bits) ? 0 : 4;
@@ -98,15 +112,6 @@ BITMAPINFOHEADER Header(int width, int height, int bits, int colors) {
 }  // namespace
 
 extern "C" {
-
-BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
-    if (reason == DLL_PROCESS_DETACH && !reserved) {
-        char thread[16];
-        std::snprintf(thread, sizeof thread, "%lu", static_cast<unsigned long>(GetCurrentThreadId()));
-        SetEnvironmentVariableA("IMVEXA_PLUGIN_UNLOADED_BY", thread);
-    }
-    return TRUE;
-}
 
 __declspec(dllexport) int WINAPI GetPluginInfo(int infoNumber, LPSTR buffer, int length) {
     if (infoNumber < 0 || infoNumber > 3 || length <= 0) return 0;
@@ -123,9 +128,13 @@ __declspec(dllexport) int WINAPI IsSupported(LPCSTR, DWORD_PTR data) {
 #elif PLUGIN_KIND == TOP_DOWN
     return StartsWith(head, "P6");
 #elif PLUGIN_KIND == CRASHING
-    return HoldsCrash(head);
+    return Holds(head, "CRASH");
 #elif PLUGIN_KIND == CRASHING_CHECK
-    return HoldsCrash(head) ? *static_cast<volatile int*>(nullptr) : 0;
+    return Holds(head, "CRASH") ? *static_cast<volatile int*>(nullptr) : 0;
+#elif PLUGIN_KIND == HANGING
+    return Holds(head, "HANG");
+#elif PLUGIN_KIND == LEAKING
+    return Holds(head, "LEAK");
 #else
     (void)head;
     return 1;
@@ -145,6 +154,12 @@ __declspec(dllexport) int WINAPI GetPicture(LPCSTR data, LONG_PTR size, unsigned
 #elif PLUGIN_KIND == CRASHING
     (void)data, (void)size, (void)info, (void)bits;
     return *static_cast<volatile int*>(nullptr);
+#elif PLUGIN_KIND == HANGING
+    (void)data, (void)size, (void)info, (void)bits;
+    for (;;) Sleep(INFINITE);
+#elif PLUGIN_KIND == LEAKING
+    (void)data, (void)size;
+    return DecodeLeaking(info, bits);
 #else
     (void)data, (void)size, (void)info, (void)bits;
     return 1;

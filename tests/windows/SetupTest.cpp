@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "MessageBoxAnswerer.h"
+#include "PlugInHostNames.h"
 #include "SetupSystem.h"
 #include "WindowsTestSupport.h"
 
@@ -94,11 +95,17 @@ protected:
         WriteFile(Source("ReadMe.txt"), "Imvexa\r\n");
         CopyFileA(WindowsPath(IMVEXA_SETUP_EXE_PATH).c_str(), Source("Setup.exe").c_str(), FALSE);
         CopyFileA(WindowsPath(IMVEXA_DLL_PATH).c_str(), Source("Vignar.cpl").c_str(), FALSE);
+        for (const char* host : kPlugInHosts)  // built beside the DLL
+            CopyFileA(BesideTheDll(host).c_str(), Source(host).c_str(), FALSE);
         for (HKEY registryRoot : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) RegDeleteTreeA(registryRoot, kSettingsKey);
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstallKey);
         RegDeleteTreeA(HKEY_CLASSES_ROOT, kClassKey);
     }
 
+    static std::string BesideTheDll(const char* file) {
+        const std::string dll = WindowsPath(IMVEXA_DLL_PATH);
+        return dll.substr(0, dll.rfind('\\') + 1) + file;
+    }
     std::string Source(const char* file) const { return PathIn(system_.Folders.Source, file); }
     std::string Installed(const char* file) const { return PathIn(system_.Folders.System, file); }
     // As the uninstall entry and the deletion at restart name it.
@@ -139,6 +146,7 @@ TEST_F(SetupTest, InstallTwiceCopiesRegistersAndListsForRemoval) {
         EXPECT_EQ(Bytes(Installed("Vignar.txt")), Bytes(Source("ReadMe.txt")));
         EXPECT_EQ(Bytes(Installed("Vignar.exe")), Bytes(Source("Setup.exe")));
         EXPECT_EQ(Bytes(module), Bytes(Source("Vignar.cpl")));
+        for (const char* host : kPlugInHosts) EXPECT_EQ(Bytes(Installed(host)), Bytes(Source(host))) << host;
         EXPECT_EQ(Value(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\InprocServer32", nullptr), module);
         EXPECT_EQ(started_, std::vector<std::string>(run, "Control.exe " + module));
     }
@@ -153,7 +161,7 @@ TEST_F(SetupTest, InstallTwiceCopiesRegistersAndListsForRemoval) {
 }
 
 TEST_F(SetupTest, InstallStopsSilentlyWhenACopyFails) {
-    for (const char* missing : {"ReadMe.txt", "Setup.exe", "Vignar.cpl"}) {
+    for (const char* missing : {"ReadMe.txt", "Setup.exe", "Vignar.cpl", kPlugInHost32}) {
         SCOPED_TRACE(missing);
         // An earlier version's module is installed: it must not be registered as if it were the new one.
         CopyFileA(Source("Vignar.cpl").c_str(), Installed("Vignar.cpl").c_str(), FALSE);
@@ -202,6 +210,7 @@ TEST_F(SetupTest, UninstallRemovesTheProductAndTheSettingsOnlyOnRequest) {
         const auto pending = PendingDeletions();
         for (const char* file : {"Vignar.exe", "Vignar.cpl"})
             EXPECT_TRUE(Contains(pending, "\\??\\" + Listed(file))) << file;
+        for (const char* host : kPlugInHosts) EXPECT_TRUE(Contains(pending, "\\??\\" + Listed(host))) << host;
     }
 }
 
@@ -218,8 +227,9 @@ TEST_F(SetupTest, Windows95FamilyAppendsTheDeletionsToWininit) {
         system_.PlatformId = VER_PLATFORM_WIN32_WINDOWS;
         Install();
         EXPECT_EQ(Uninstall({IDYES, IDNO, IDNO}), (std::vector{kConfirm, kSettings, kRestart}));
-        EXPECT_EQ(Bytes(wininit), std::string(kept) + "[rename]\r\nNUL=" + Listed("Vignar.exe") + "\r\nNUL=" +
-                                      Listed("Vignar.cpl") + "\r\n");
+        std::string renames = "[rename]\r\nNUL=" + Listed("Vignar.exe") + "\r\nNUL=" + Listed("Vignar.cpl") + "\r\n";
+        for (const char* host : kPlugInHosts) renames += "NUL=" + Listed(host) + "\r\n";
+        EXPECT_EQ(Bytes(wininit), kept + renames);
         EXPECT_FALSE(Contains(PendingDeletions(), "\\??\\" + Listed("Vignar.cpl")));
     }
 }

@@ -1,9 +1,12 @@
-// The plug-in host against the test plug-ins (tests/plugins).
+// The plug-in host against the test plug-ins (tests/plugins), which run in
+// the host program beside this test.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "Bitmap.h"
 #include "RuntimeErrors.h"
@@ -14,9 +17,34 @@ namespace imvexa {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 std::string PlugIn(const std::string& name) {
     return WindowsPath(IMVEXA_TEST_PLUGINS_DIR) + "\\" + name + IMVEXA_TEST_PLUGIN_SUFFIX;
+}
+
+// A 2 × 1 P6 picture: a red pixel, then a green one.
+const std::string kPpm("P6 2 1 255\n\xFF\x00\x00\x00\xFF\x00", 17);
+
+// This process's committed private memory.
+std::uint64_t CommittedPrivateBytes() {
+    std::uint64_t total = 0;
+    MEMORY_BASIC_INFORMATION region;
+    for (auto* address = static_cast<std::uint8_t*>(nullptr); VirtualQuery(address, &region, sizeof region);
+         address = static_cast<std::uint8_t*>(region.BaseAddress) + region.RegionSize)
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
+    return total;
+}
+
+constexpr wchar_t kHost[] = L"VignarPlugHost64.exe";  // the test plug-ins are 64-bit ones
+
+void KillPlugInHosts() {
+    for (DWORD id : ChildProcesses(kHost)) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+        TerminateProcess(process, 9);
+        WaitForSingleObject(process, INFINITE);
+        CloseHandle(process);
+    }
 }
 
 class SusieHostTest : public ::testing::Test {
@@ -35,38 +63,43 @@ protected:
         file.WriteBuffer(bytes.data(), bytes.size());
         return path;
     }
-    // A 2 × 1 picture: a red pixel, then a green one.
-    std::string Ppm() { return WriteFile("picture.ppm", std::string("P6 2 1 255\n\xFF\x00\x00\x00\xFF\x00", 17)); }
+    std::string Ppm() { return WriteFile("picture.ppm", kPpm); }
 
     static COLORREF At(TBitmap& bitmap, int x, int y) { return GetPixel(bitmap.Canvas(), x, y); }
+    void ExpectThePpm(TSusiePlugIn& host) {
+        TBitmap bitmap;
+        ASSERT_TRUE(host.LoadPictureFromMemory(kPpm.data(), kPpm.size(), bitmap));
+        EXPECT_EQ(At(bitmap, 0, 0), RGB(255, 0, 0));
+        EXPECT_EQ(At(bitmap, 1, 0), RGB(0, 255, 0));
+    }
 
     fs::path folder_;
     TSusiePlugIn host_;
 };
 
 TEST_F(SusieHostTest, LoadsThePicturePlugInsOfAFolderAndRejectsTheRest) {
-    // archive, no_support and pnm_foreign (the other architecture) are rejected;
-    // crashing, crashing_check, failing, pnm and top_down are picture plug-ins
-    // the host can call.
-    EXPECT_EQ(host_.LoadPlugIns(PlugIn("*")), 5);
-    ASSERT_EQ(host_.PlugInCount(), 5);
+    // archive, no_support and pnm_foreign (the other architecture) are
+    // rejected; the rest are picture plug-ins the host can call.
+    EXPECT_EQ(host_.LoadPlugIns(PlugIn("*")), 7);
+    ASSERT_EQ(host_.PlugInCount(), 7);
     for (int i = 0; i < host_.PlugInCount(); ++i) {
         const TPlug* plug = host_.GetPlugIn(i);
         ASSERT_NE(plug, nullptr);
         EXPECT_EQ(plug->ApiVersion, "00IN");
+        EXPECT_EQ(plug->Info, "Imvexa test plug-in");
         EXPECT_EQ(plug->Extensions, "*.PPM;*.PGM");
         EXPECT_EQ(plug->Path.rfind(WindowsPath(IMVEXA_TEST_PLUGINS_DIR) + "\\", 0), 0u) << plug->Path;
     }
     EXPECT_EQ(host_.GetPlugIn(-1), nullptr);
-    EXPECT_EQ(host_.GetPlugIn(5), nullptr);
-    EXPECT_EQ(host_.LoadPlugIns(PlugIn("archive")), 0);
-    EXPECT_EQ(host_.LoadPlugIns(PlugIn("no_support")), 0);
-    EXPECT_EQ(host_.LoadPlugIns(PlugIn("pnm_foreign")), 0);
+    EXPECT_EQ(host_.GetPlugIn(7), nullptr);
+    for (const char* rejected : {"archive", "no_support", "pnm_foreign", "missing"})
+        EXPECT_EQ(host_.LoadPlugIns(PlugIn(rejected)), 0) << rejected;
     EXPECT_EQ(host_.LoadPlugIns(WindowsPath(IMVEXA_TEST_PLUGINS_DIR) + "\\*.nothing"), 0);
 
     host_.UnloadPlugIns();
     EXPECT_EQ(host_.PlugInCount(), 0);
     EXPECT_EQ(host_.GetPlugIn(0), nullptr);
+    EXPECT_TRUE(ChildProcesses(kHost).empty());
 }
 
 TEST_F(SusieHostTest, AcceptsAPathOnce) {
@@ -79,6 +112,7 @@ TEST_F(SusieHostTest, AcceptsAPathOnce) {
     TPlug copy;
     host_.CopyPlugIn(0, copy);
     EXPECT_EQ(copy.Path, PlugIn("pnm"));
+    EXPECT_EQ(copy.TypeName, "Portable anymap");
     EXPECT_THROW(host_.CopyPlugIn(1, copy), std::out_of_range);
 }
 
@@ -119,7 +153,6 @@ TEST_F(SusieHostTest, ConvertsEightBitPicturesIntoTheBitmapsFormat) {
 
 TEST_F(SusieHostTest, FilesNoPlugInReadsLeaveTheBitmapAlone) {
     host_.LoadPlugIns(PlugIn("pnm"));
-    host_.LoadPlugIns(PlugIn("crashing"));
     TBitmap bitmap;
     EXPECT_FALSE(host_.LoadPictureFromFile(WriteFile("empty.ppm", ""), bitmap));
     EXPECT_FALSE(host_.LoadPictureFromFile(WriteFile("text.ppm", "hello"), bitmap));
@@ -127,33 +160,67 @@ TEST_F(SusieHostTest, FilesNoPlugInReadsLeaveTheBitmapAlone) {
     EXPECT_THROW(host_.LoadPictureFromFile((folder_ / "missing.ppm").string(), bitmap), Exception);
 }
 
-TEST_F(SusieHostTest, APlugInThatFaultsFailsOnlyItsOwnCall) {
-    host_.LoadPlugIns(PlugIn("crashing"));        // faults in GetPicture
-    host_.LoadPlugIns(PlugIn("crashing_check"));  // faults in IsSupported
-    host_.LoadPlugIns(PlugIn("pnm"));
-    TBitmap bitmap;
-    for (int i = 0; i < 20; ++i) EXPECT_FALSE(host_.LoadPictureFromFile(WriteFile("crash.ppm", "CRASH"), bitmap));
-    // Both faulting plug-ins give up this picture; pnm, after them, decodes it.
-    const std::string picture = WriteFile("crash.ppm", std::string("P6 2 1 255\nCRASH\x01", 17));
-    for (int i = 0; i < 20; ++i) {
-        ASSERT_TRUE(host_.LoadPictureFromFile(picture, bitmap));
-        EXPECT_EQ(At(bitmap, 0, 0), RGB('C', 'R', 'A'));
-        EXPECT_EQ(At(bitmap, 1, 0), RGB('S', 'H', 1));
+// A plug-in that crashes or hangs its host costs the file it was given: the
+// next file starts a new host, and this process goes on.
+TEST_F(SusieHostTest, AHostThatCrashesOrHangsCostsOnlyItsFile) {
+    constexpr auto kShortTimeout = 3s;
+    const struct {
+        const char* plugIn;
+        std::string file;
+    } cases[] = {
+        {"crashing", "P6 2 1 255\nCRASH\x01"},        // faults in GetPicture
+        {"crashing_check", "P6 2 1 255\nCRASH\x01"},  // faults in IsSupported
+        {"hanging", "P6 2 1 255\nHANG\x01\x02"},      // never returns from GetPicture
+    };
+    for (const auto& [plugIn, file] : cases) {
+        TSusiePlugIn host(std::chrono::milliseconds(kShortTimeout).count());
+        host.LoadPlugIns(PlugIn(plugIn));
+        host.LoadPlugIns(PlugIn("pnm"));  // would decode the file, after the bad one
+        for (int i = 0; i < 2; ++i) {
+            TBitmap bitmap;
+            const auto start = std::chrono::steady_clock::now();
+            EXPECT_FALSE(host.LoadPictureFromMemory(file.data(), file.size(), bitmap)) << plugIn;
+            EXPECT_LT(std::chrono::steady_clock::now() - start, kShortTimeout + 5s) << plugIn;
+            EXPECT_TRUE(bitmap.Empty()) << plugIn;
+            ExpectThePpm(host);
+        }
     }
 }
 
-TEST_F(SusieHostTest, ReportsProgressToItsHandler) {
+TEST_F(SusieHostTest, AHostKilledBetweenTwoCallsIsStartedAgain) {
     host_.LoadPlugIns(PlugIn("pnm"));
-    int reports = 0;
-    host_.OnWorking = [&](TSusiePlugIn& sender, int numerator, int denominator) {
-        EXPECT_EQ(&sender, &host_);
-        EXPECT_EQ(numerator, 0);
-        EXPECT_EQ(denominator, 1);
-        ++reports;
-    };
+    ExpectThePpm(host_);
+    ASSERT_EQ(ChildProcesses(kHost).size(), 1u);
+    KillPlugInHosts();
+    ExpectThePpm(host_);
+    EXPECT_EQ(ChildProcesses(kHost).size(), 1u);
+}
+
+TEST_F(SusieHostTest, WhatAPlugInLeaksStaysInItsHost) {
+    host_.LoadPlugIns(PlugIn("leaking"));  // 64 MiB on every call
+    const std::string file = "LEAK";
     TBitmap bitmap;
-    ASSERT_TRUE(host_.LoadPictureFromFile(Ppm(), bitmap));
-    EXPECT_EQ(reports, 1);
+    ASSERT_TRUE(host_.LoadPictureFromMemory(file.data(), file.size(), bitmap));
+    const std::uint64_t before = CommittedPrivateBytes();
+    for (int i = 0; i < 6; ++i) ASSERT_TRUE(host_.LoadPictureFromMemory(file.data(), file.size(), bitmap));
+    EXPECT_EQ(At(bitmap, 0, 0), RGB(255, 255, 255));
+    EXPECT_LT(CommittedPrivateBytes(), before + (8 << 20));
+}
+
+TEST_F(SusieHostTest, ServesSeveralThreadsAtOnce) {
+    host_.LoadPlugIns(PlugIn("pnm"));
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            // Each thread's own colour, one pixel.
+            const std::string file = std::string("P6 1 1 255\n") + char(t * 60) + char(255 - t) + char(7);
+            for (int i = 0; i < 10; ++i) {
+                TBitmap bitmap;
+                ASSERT_TRUE(host_.LoadPictureFromMemory(file.data(), file.size(), bitmap));
+                EXPECT_EQ(At(bitmap, 0, 0), RGB(t * 60, 255 - t, 7));
+            }
+        });
+    for (std::thread& thread : threads) thread.join();
 }
 
 }  // namespace

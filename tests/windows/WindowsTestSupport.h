@@ -1,8 +1,10 @@
 #pragma once
 // Helpers of the Windows tests.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <string>
+#include <vector>
 
 namespace imvexa {
 
@@ -19,6 +21,20 @@ inline bool KeyExists(HKEY root, const std::string& key) {
     if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
     RegCloseKey(handle);
     return true;
+}
+
+// The processes of the program named (a file name, as "VignarPlugHost64.exe")
+// that this process started.
+inline std::vector<DWORD> ChildProcesses(const wchar_t* program) {
+    std::vector<DWORD> children;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        if (entry.th32ParentProcessID == GetCurrentProcessId() && lstrcmpiW(entry.szExeFile, program) == 0)
+            children.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return children;
 }
 
 // A path of ASCII characters as the shell passes it, in UTF-16.

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# compare_x86_x64.sh SCRIPTS PREFIX SAMPLES OUT X86_PROGRAM X86_DLL X86_PLUGIN X64_PROGRAM X64_DLL X64_PLUGIN
+# compare_x86_x64.sh SCRIPTS PREFIX SAMPLES OUT X86_PROGRAM X86_DLL X86_PLUGIN X64_PROGRAM X64_DLL X64_PLUGIN [RUNNER]
 # Runs extract_samples of the x86 build (under emulation) and of the x64 build
 # (under wine64) over every sample and a plug-in's picture, both modes, and
 # checks that the two runs wrote the same result lines and the same thumbnail
-# files byte for byte.
+# files byte for byte. RUNNER (default wine-run32) runs the first: wine-run
+# when it is the x64 program with a 32-bit plug-in, whose host then runs
+# under emulation.
 set -u
-scripts=$1 prefix=$2 samples=$3 out=$4
+scripts=$1 prefix=$2 samples=$3 out=$4 first_runner=${11:-wine-run32}
 windows() { echo "Z:$1" | tr / '\\'; }
 run() {
   local runner=$1 arch=$2 program=$3 dll=$4 plugin=$5
@@ -15,7 +17,7 @@ run() {
 }
 rm -rf "$out"
 mkdir -p "$out"
-run wine-run32 x86 "$5" "$6" "$7"
+run "$first_runner" x86 "$5" "$6" "$7"
 run wine-run x64 "$8" "$9" "${10}"
 
 thumbnails=$(find "$out/x64" -name '*.bmp' | wc -l)
