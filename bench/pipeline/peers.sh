@@ -59,6 +59,6 @@ fi
 
 thumb=$native/tools/imvexa-thumb
 "$native/bench/pipeline/pipeline_run" --runs "$runs" --peers 2 "$corpus" "$root/build/peer-out" \
-  "imvexa=$thumb" "imvexa --speed=$thumb --speed" \
+  "imvexa=$thumb --square" "imvexa --speed=$thumb --speed" \
   "vipsthumbnail=$(command -v vipsthumbnail) -s 120 {in} -o {out}" \
   "convert=/usr/bin/convert {in} -thumbnail 120x120 {out}"

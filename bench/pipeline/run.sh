@@ -83,9 +83,9 @@ label=$(git -C "$root" rev-parse --short HEAD)
 git -C "$root" diff --quiet HEAD || label+=+
 programs=("$label=$native/tools/imvexa-thumb --square")
 if [ -n "$baseline_program" ]; then
-  baseline=$baseline_program
   # A program older than --square makes the square thumbnail without it.
-  if { "$baseline_program" 2>&1 || true; } | grep -q -- --square; then baseline+=" --square"; fi
-  programs+=("${baseline_commit:-baseline}=$baseline")
+  square=
+  if { "$baseline_program" 2>&1 || true; } | grep -q -- --square; then square=" --square"; fi
+  programs+=("${baseline_commit:-baseline}=$baseline_program$square")
 fi
 "$native/bench/pipeline/pipeline_run" --runs "$runs" "$corpus" "$root/build/bench-out" "${programs[@]}"

@@ -5,12 +5,12 @@
 // transparency: the thumbnail provider's pixels, written as a PNG (with
 // alpha when the picture has it) or a 32-bit BMP with alpha. With --square
 // the extractor's N × N thumbnail in quality mode, written as a 24-bit BMP
-// or PNG. --speed (a square thumbnail too): a JPEG larger than the thumbnail
-// is decoded at a reduced scale and stretched by nearest pixel into the same
-// rectangle, which approximates the extractor's speed mode (the platform's
-// stretch there); other pictures are composed as in quality mode. N is 120
-// unless given. Exit status: 0 on success, 1 when the input cannot be
-// decoded, 2 for usage errors.
+// or PNG. --speed (a square thumbnail too) decodes a JPEG larger than the
+// thumbnail at a reduced scale and stretches it by nearest pixel into the
+// same rectangle, which approximates the extractor's speed mode (the
+// platform's stretch there); other pictures are composed as in quality mode.
+// N is 120 unless given. Exit status: 0 on success, 1 when the input cannot
+// be decoded, 2 for usage errors.
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -42,9 +42,12 @@ struct Options {
 int Usage() {
     std::fprintf(stderr,
                  "usage: imvexa-thumb [--square] [--speed] [--edge N] INPUT OUTPUT.bmp|OUTPUT.png\n"
-                 "  --square: the extractor's square thumbnail instead of the fitted one\n"
-                 "  --speed: a square thumbnail, JPEGs larger than it decoded at a reduced scale and\n"
-                 "  stretched by nearest pixel (an approximation of the extractor's speed mode)\n");
+                 "  default: the picture fitted into N x N with its transparency (as the DLL's\n"
+                 "  thumbnail provider makes it)\n"
+                 "  --square: the N x N thumbnail of the extractor's quality mode\n"
+                 "  --speed: a square thumbnail, JPEGs larger than it decoded at a reduced scale\n"
+                 "  and stretched by nearest pixel (an approximation of the extractor's speed\n"
+                 "  mode); other pictures as with --square\n");
     return 2;
 }
 
@@ -58,13 +61,15 @@ bool ParseEdge(const char* text, int& edge) {
 
 bool Parse(int argc, char** argv, Options& options) {
     int at = 1;
-    for (; at < argc && argv[at][0] == '-' && argv[at][1] == '-'; ++at) {
+    for (; at < argc && std::string(argv[at]).starts_with("--"); ++at) {
         const std::string option = argv[at];
         if (option == "--square")
             options.square = true;
         else if (option == "--speed")
             options.square = options.speed = true;
-        else if (option != "--edge" || ++at == argc || !ParseEdge(argv[at], options.edge))
+        else if (option == "--edge" && at + 1 < argc && ParseEdge(argv[at + 1], options.edge))
+            ++at;
+        else
             return false;
     }
     if (argc - at != 2) return false;
