@@ -33,7 +33,9 @@ TEST(PngRows, FiltersMatchTheDefinition) {
     std::uint32_t state = 1;
     auto next = [&] { return static_cast<std::uint8_t>((state = state * 1103515245u + 12345u) >> 23); };
     for (int d : {1, 2, 3, 4, 6, 8}) {
-        for (std::size_t length : {0u, 1u, 2u, 3u, 5u, 8u, 12u, 13u, 48u, 99u, 1000u}) {
+        // Lengths around the 12- and 16-byte blocks of the SSE2 filters.
+        for (std::size_t length :
+             {0u, 1u, 2u, 3u, 5u, 8u, 12u, 13u, 15u, 16u, 17u, 27u, 28u, 29u, 31u, 32u, 33u, 48u, 99u, 1000u}) {
             for (int type = 0; type <= 4; ++type) {
                 for (int trial = 0; trial < 4; ++trial) {
                     Bytes x(length), p(length);
