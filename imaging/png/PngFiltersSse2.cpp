@@ -4,9 +4,7 @@
 // work per pixel on that chain is kept to a few instructions.
 #include "PngFiltersSse2.h"
 
-#ifdef PNG_FILTERS_SSE2
-
-#include <emmintrin.h>
+#ifdef PNG_SSE2
 
 #include <cstring>
 #include <utility>

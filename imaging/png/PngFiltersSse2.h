@@ -1,14 +1,14 @@
 #pragma once
-// The Sub and Average row filters undone with SSE2, for targets that
-// have it (every x64 target, and the x86 build, which requires SSE2). Same
-// contract and results as the plain definitions: x is the filtered row
-// after its type byte, p the prior row, length their byte count, D the
-// bytes of one pixel; no byte past length is read or written.
+// The Sub and Average row filters undone with SSE2, where the target has
+// it (PngSse2.h). Same contract and results as the plain definitions: x is
+// the filtered row after its type byte, p the prior row, length their byte
+// count, D the bytes of one pixel; no byte past length is read or written.
 #include <cstddef>
 #include <cstdint>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#define PNG_FILTERS_SSE2 1
+#include "PngSse2.h"
+
+#ifdef PNG_SSE2
 
 namespace imvexa::png::sse2 {
 

@@ -14,10 +14,6 @@
 
 #include "PngFiltersSse2.h"
 
-#ifdef PNG_FILTERS_SSE2
-#include <emmintrin.h>
-#endif
-
 namespace imvexa::png {
 
 namespace {
@@ -61,7 +57,7 @@ void Paeth(std::uint8_t* x, const std::uint8_t* p, std::size_t length) {
         x[i] = static_cast<std::uint8_t>(x[i] + PaethPredictor(x[i - D], p[i], p[i - D]));
 }
 
-#ifdef PNG_FILTERS_SSE2
+#ifdef PNG_SSE2
 
 // Whole pixels of 3 or 4 bytes, each widened to 16-bit lanes. Loads and
 // stores touch exactly the pixel's D bytes; 3-byte pixels are put together
@@ -137,7 +133,7 @@ template <int D>
 constexpr FilterSet kScalar{Sub<D>, Average<D>, Paeth<D>};
 
 const FilterSet& FiltersFor(int distance) {
-#ifdef PNG_FILTERS_SSE2
+#ifdef PNG_SSE2
     static constexpr FilterSet k1{sse2::Sub<1>, Average<1>, Paeth<1>};
     static constexpr FilterSet k2{sse2::Sub<2>, Average<2>, Paeth<2>};
     static constexpr FilterSet k3{sse2::Sub<3>, sse2::Average<3>, PaethSse2<3>};
