@@ -92,11 +92,11 @@ inline __m128i Abs16(__m128i v) {
     return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v));
 }
 
-// Paeth keeps the reconstructed left pixel a in a register and takes the
-// sums modulo 256 with a mask.
+// Paeth keeps the reconstructed left pixel a in a register; adding the
+// 16-bit lanes bytewise takes the sums modulo 256 and leaves their high
+// bytes zero.
 template <int D>
 void PaethSse2(std::uint8_t* x, const std::uint8_t* p, std::size_t length) {
-    const __m128i low8 = _mm_set1_epi16(0xFF);
     __m128i a = _mm_setzero_si128();
     __m128i c = _mm_setzero_si128();
     std::size_t i = 0;
@@ -110,7 +110,7 @@ void PaethSse2(std::uint8_t* x, const std::uint8_t* p, std::size_t length) {
         const __m128i notB = _mm_cmpgt_epi16(pb, pc);
         const __m128i bOrC = _mm_or_si128(_mm_andnot_si128(notB, b), _mm_and_si128(notB, c));
         const __m128i predictor = _mm_or_si128(_mm_andnot_si128(notA, a), _mm_and_si128(notA, bOrC));
-        a = _mm_and_si128(_mm_add_epi16(LoadPixel<D>(x + i), predictor), low8);
+        a = _mm_add_epi8(LoadPixel<D>(x + i), predictor);
         StorePixel<D>(x + i, a);
         c = b;
     }
