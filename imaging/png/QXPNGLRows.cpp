@@ -102,15 +102,18 @@ void PaethSse2(std::uint8_t* x, const std::uint8_t* p, std::size_t length) {
     std::size_t i = 0;
     for (; i + D <= length; i += D) {
         const __m128i b = LoadPixel<D>(p + i);
-        const __m128i pa = Abs16(_mm_sub_epi16(b, c));
-        const __m128i pb = Abs16(_mm_sub_epi16(a, c));
-        const __m128i pc = Abs16(_mm_sub_epi16(_mm_add_epi16(a, b), _mm_add_epi16(c, c)));
-        // a where pa <= pb and pa <= pc; else b where pb <= pc; else c.
+        const __m128i e = _mm_sub_epi16(b, c);
+        const __m128i d = _mm_sub_epi16(a, c);
+        const __m128i negD = _mm_sub_epi16(c, a);
+        const __m128i pa = Abs16(e);
+        const __m128i pb = _mm_max_epi16(d, negD);
+        const __m128i pc = _mm_max_epi16(_mm_add_epi16(d, e), _mm_sub_epi16(negD, e));
+        // The predictor less c: a - c where pa <= pb and pa <= pc; else
+        // b - c where pb <= pc; else 0.
         const __m128i notA = _mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc));
-        const __m128i notB = _mm_cmpgt_epi16(pb, pc);
-        const __m128i bOrC = _mm_or_si128(_mm_andnot_si128(notB, b), _mm_and_si128(notB, c));
-        const __m128i predictor = _mm_or_si128(_mm_andnot_si128(notA, a), _mm_and_si128(notA, bOrC));
-        a = _mm_add_epi8(LoadPixel<D>(x + i), predictor);
+        const __m128i fromB = _mm_andnot_si128(_mm_cmpgt_epi16(pb, pc), e);
+        const __m128i offset = _mm_or_si128(_mm_andnot_si128(notA, d), _mm_and_si128(notA, fromB));
+        a = _mm_add_epi8(LoadPixel<D>(x + i), _mm_add_epi16(c, offset));
         StorePixel<D>(x + i, a);
         c = b;
     }
