@@ -132,9 +132,6 @@ struct FilterSet {
     void (*paeth)(std::uint8_t*, const std::uint8_t*, std::size_t);
 };
 
-template <int D>
-constexpr FilterSet kScalar{Sub<D>, Average<D>, Paeth<D>};
-
 const FilterSet& FiltersFor(int distance) {
 #ifdef PNG_SSE2
     static constexpr FilterSet k1{sse2::Sub<1>, Average<1>, Paeth<1>};
@@ -144,8 +141,9 @@ const FilterSet& FiltersFor(int distance) {
     static constexpr FilterSet k6{sse2::Sub<6>, sse2::Average<6>, Paeth<6>};
     static constexpr FilterSet k8{sse2::Sub<8>, sse2::Average<8>, Paeth<8>};
 #else
-    static constexpr FilterSet k1 = kScalar<1>, k2 = kScalar<2>, k3 = kScalar<3>, k4 = kScalar<4>, k6 = kScalar<6>,
-                               k8 = kScalar<8>;
+    static constexpr FilterSet k1{Sub<1>, Average<1>, Paeth<1>}, k2{Sub<2>, Average<2>, Paeth<2>},
+        k3{Sub<3>, Average<3>, Paeth<3>}, k4{Sub<4>, Average<4>, Paeth<4>}, k6{Sub<6>, Average<6>, Paeth<6>},
+        k8{Sub<8>, Average<8>, Paeth<8>};
 #endif
     switch (distance) {
         case 1: return k1;
