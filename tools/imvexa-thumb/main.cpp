@@ -15,12 +15,13 @@
 #include <cstdlib>
 #include <exception>
 #include <string>
-#include <vector>
+#include <span>
 
 #include "BgraPictureFile.h"
 #include "Bitmap.h"
 #include "BuiltInDecoders.h"
 #include "ExtensionKey.h"
+#include "MappedFile.h"
 #include "QXPNGL.h"
 #include "SizedThumbnail.h"
 #include "SpeedThumbnail.h"
@@ -82,13 +83,6 @@ std::string Key(const std::string& path) {
     return ExtensionKey(path, [](unsigned char) { return false; });
 }
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
-    TFileStream file(path, FileMode::OpenRead);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.Size()));
-    file.ReadBuffer(bytes.data(), bytes.size());
-    return bytes;
-}
-
 void WriteSquare(TBitmap& thumbnail, const std::string& path) {
     thumbnail.SetPixelFormat(TPixelFormat::Bit24);
     if (Key(path) == "PNG") {
@@ -117,7 +111,8 @@ struct Thumbnail {
 // False when no built-in decoder takes the extension.
 bool Compose(const Options& options, Thumbnail& thumbnail) {
     const std::string key = Key(options.input);
-    const std::vector<std::uint8_t> bytes = ReadWholeFile(options.input);
+    const MappedFile file(options.input);
+    const std::span<const std::uint8_t> bytes = file.Bytes();
     if (!options.square) return ComposeBuiltInAtSize(bytes, key, options.edge, thumbnail.fitted);
     if (options.speed && StretchReducedJPEGThumbnail(bytes, key, options.edge, thumbnail.square)) return true;
     TThumbnailComposer composer(thumbnail.square, options.edge);
