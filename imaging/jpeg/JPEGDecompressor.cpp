@@ -3,7 +3,7 @@
 #include <string>
 
 #include "JPEGError.h"
-#include "PixelLimits.h"
+#include "JPEGMemory.h"
 
 namespace imvexa {
 
@@ -36,9 +36,7 @@ JPEGDecompressor::JPEGDecompressor(const std::uint8_t* data, std::size_t size) {
         jpeg_destroy_decompress(&context_);
         throw;
     }
-    // The library's own whole-picture buffers (the coefficients of a
-    // progressive file, two-pass quantization) stay within the pixel limit.
-    context_.mem->max_memory_to_use = static_cast<long>(kMaxPixelBytes);
+    LimitJPEGMemory(context_);
     progress_.library.progress_monitor = WatchScans;
     context_.progress = &progress_.library;
     AttachMemorySource(&context_, source_, data, size);
