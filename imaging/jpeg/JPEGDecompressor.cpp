@@ -3,7 +3,7 @@
 #include <string>
 
 #include "JPEGError.h"
-#include "JPEGMemory.h"
+#include "PixelLimits.h"
 
 namespace imvexa {
 
@@ -36,7 +36,9 @@ JPEGDecompressor::JPEGDecompressor(const std::uint8_t* data, std::size_t size) {
         jpeg_destroy_decompress(&context_);
         throw;
     }
-    LimitJPEGMemory(context_);
+    // The library's own whole-picture buffers (the coefficients of a
+    // progressive file, two-pass quantization) stay within the pixel limit.
+    context_.mem->max_memory_to_use = static_cast<long>(kMaxPixelBytes);
     progress_.library.progress_monitor = WatchScans;
     context_.progress = &progress_.library;
     AttachMemorySource(&context_, source_, data, size);

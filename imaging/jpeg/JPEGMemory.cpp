@@ -1,14 +1,14 @@
-// libjpeg's memory, in place of the library's plain-heap version (the
-// library takes these functions from the program when it defines them). The
+// libjpeg's memory, in place of the library's plain-heap version: the library
+// takes these functions from the program when the program defines them
+// (cmake/Dependencies.cmake makes every link take them first). The
 // library's large objects, among them a progressive picture's coefficients,
 // are kept between pictures (KeptBlocks.h); its small pools come from the
 // heap. Nothing is ever moved to a backing store: a picture needing more
 // than the memory limit fails.
 #include <cstdlib>
 
-#include "JPEGMemory.h"
+#include "JPEGLibrary.h"
 #include "KeptBlocks.h"
-#include "PixelLimits.h"
 
 namespace imvexa {
 
@@ -22,10 +22,6 @@ constexpr std::size_t kKeptObjectBytes = std::size_t{32} << 20;
 TKeptBlocks keptObjects(kSmallestKeptObject, kKeptObjectBytes);
 
 }  // namespace
-
-void LimitJPEGMemory(jpeg_decompress_struct& context) {
-    context.mem->max_memory_to_use = static_cast<long>(kMaxPixelBytes);
-}
 
 }  // namespace imvexa
 
