@@ -24,6 +24,25 @@ packages=(
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
+# A mirror caught mid-sync serves an index file of the wrong size and apt
+# fails the whole update, though it keeps every index it did fetch. The update
+# is tried again; if one index stays broken, the install goes on with the rest
+# and fails clearly only if a package it needs is really missing. Without
+# one architecture's security index, that architecture's packages could not
+# match the other's versions, so the install then takes every package from the
+# release itself (`install_from`).
+install_from=()
+apt_update() {
+  local attempt
+  for attempt in 1 2 3; do
+    as_root apt-get update -qq && return
+    echo "== apt-get update failed (attempt $attempt)" >&2
+    [ "$attempt" -lt 3 ] && sleep 20
+  done
+  echo "== going on with the package indexes apt did fetch" >&2
+  install_from=(-t "$(. /etc/os-release && echo "$VERSION_CODENAME")")
+}
+
 install_packages() {
   local missing=()
   for p in "${packages[@]}"; do
@@ -31,8 +50,8 @@ install_packages() {
   done
   [ ${#missing[@]} -eq 0 ] && return
   echo "== installing: ${missing[*]}"
-  as_root apt-get update -qq
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+  apt_update
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${install_from[@]}" "${missing[@]}" >/dev/null
 }
 
 # Wine's 32-bit loader is an i386 program: Debian's i386 packages, and the
@@ -41,7 +60,7 @@ enable_i386() {
   dpkg --print-foreign-architectures | grep -qx i386 && return
   echo "== adding the i386 architecture"
   as_root dpkg --add-architecture i386
-  as_root apt-get update -qq
+  apt_update
 }
 
 register_i386_emulator() {
@@ -69,7 +88,7 @@ unpack_source() {
     if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/; then
       sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
         | as_root tee /etc/apt/sources.list.d/debian-src.sources >/dev/null
-      as_root apt-get update -qq
+      apt_update >&2
     fi
     (cd "$work" && apt-get source --download-only "$package" && dpkg-source -x "$package"_*.dsc) >/dev/null 2>&1
   fi
