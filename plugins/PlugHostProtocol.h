@@ -64,8 +64,10 @@ struct Channel {
 static_assert(sizeof(Request) == 16 && sizeof(Reply) == 20 + kInfoTextCount * kInfoTextBytes,
               "the records have one layout in both architectures");
 
-// The host's command line: the channel, the request event, the reply event
-// and a handle of the DLL's process (to end with it), as decimal values.
-inline constexpr int kHostArgumentCount = 4;
+// The host's command line: the channel, the request event, the reply event,
+// a handle of the DLL's process (to end with it) and the private bytes the
+// host may keep between calls, as decimal values. A host that holds more
+// after a call ends itself without replying.
+inline constexpr int kHostArgumentCount = 5;
 
 }  // namespace imvexa::plughost

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "AllocationFailure.h"
+#include "PixelLimits.h"
+
 namespace imvexa {
 
 using plughost::Channel;
@@ -84,8 +87,8 @@ struct PlugInHost::Answer {
     win32::KernelHandle picture;
 };
 
-PlugInHost::PlugInHost(std::wstring program, DWORD callTimeout)
-    : program_(std::move(program)), callTimeout_(callTimeout) {}
+PlugInHost::PlugInHost(std::wstring program, DWORD callTimeout, std::uint64_t keptMemoryLimit)
+    : program_(std::move(program)), callTimeout_(callTimeout), keptMemoryLimit_(keptMemoryLimit) {}
 
 PlugInHost::~PlugInHost() = default;
 
@@ -108,14 +111,16 @@ std::optional<HostPicture> PlugInHost::Decode(std::span<const std::uint8_t> file
     // The sizes come from the host: mapping fails unless its section really
     // holds that many bytes.
     const Reply& reply = answer->reply;
-    const std::uint64_t total = std::uint64_t{reply.infoBytes} + reply.bitsBytes;
-    if (total == 0 || total > SIZE_MAX) return std::nullopt;
+    const std::uint64_t bits = std::min<std::uint64_t>(reply.bitsBytes, kMaxPixelBytes);
+    const std::uint64_t total = reply.infoBytes + bits;
+    if (total == 0 || reply.infoBytes > kMaxPlugInInfoBytes) return std::nullopt;
+    const win32::FileView view(MapViewOfFile(answer->picture.Get(), FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(total)));
+    if (!view) return std::nullopt;
+    const auto* start = static_cast<const std::uint8_t*>(view.Get());
     HostPicture picture;
-    picture.view.Reset(MapViewOfFile(answer->picture.Get(), FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(total)));
+    picture.bytes = GuardAllocations([&] { return std::vector<std::uint8_t>(start, start + total); });
     picture.infoBytes = reply.infoBytes;
-    picture.bitsBytes = reply.bitsBytes;
     picture.plugInIndex = reply.plugIn;
-    if (!picture.view) return std::nullopt;
     return picture;
 }
 
@@ -137,7 +142,7 @@ std::optional<PlugInHost::Answer> PlugInHost::Call(RequestKind kind, std::span<c
     // A host that ended since the last call (killed, or out of memory) is
     // replaced before it is given the file.
     if (running_ && WaitForSingleObject(running_->process.Get(), 0) == WAIT_OBJECT_0) running_.reset();
-    if (!running_) running_ = Start(program_);
+    if (!running_) running_ = Start();
     HANDLE remote = nullptr;
     if (!running_ || !DuplicateHandle(GetCurrentProcess(), section.Get(), running_->process.Get(), &remote, 0, FALSE,
                                       DUPLICATE_SAME_ACCESS)) {
@@ -161,7 +166,7 @@ std::optional<PlugInHost::Answer> PlugInHost::Call(RequestKind kind, std::span<c
     return answer;
 }
 
-std::unique_ptr<PlugInHost::Running> PlugInHost::Start(const std::wstring& program) {
+std::unique_ptr<PlugInHost::Running> PlugInHost::Start() const {
     auto host = std::make_unique<Running>();
     host->job = NewHostJob();
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
@@ -176,14 +181,15 @@ std::unique_ptr<PlugInHost::Running> PlugInHost::Start(const std::wstring& progr
     if (!host->channelView) return nullptr;
 
     const HANDLE handed[] = {host->channelSection.Get(), host->requested.Get(), host->replied.Get(), owner.Get()};
-    std::wstring commandLine = L"\"" + program + L"\"";
+    std::wstring commandLine = L"\"" + program_ + L"\"";
     for (HANDLE handle : handed) commandLine += L" " + std::to_wstring(ValueOf(handle));
+    commandLine += L" " + std::to_wstring(keptMemoryLimit_);
     const InheritedHandles inherited(std::vector<HANDLE>(std::begin(handed), std::end(handed)));
     STARTUPINFOEXW startup{};
     startup.StartupInfo.cb = sizeof startup;
     startup.lpAttributeList = inherited.List();
     PROCESS_INFORMATION started{};
-    const BOOL created = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+    const BOOL created = CreateProcessW(program_.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                                         CREATE_SUSPENDED | CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT, nullptr,
                                         nullptr, &startup.StartupInfo, &started);
     // Handles this process keeps must not reach programs it starts later.

@@ -34,24 +34,37 @@ inline constexpr DWORD kPlugInHostStartTimeout = 120000;
 
 // The memory a host may commit: the file it was handed and the plug-in's
 // picture, each up to the largest picture block, with room for the
-// plug-in's own work. A plug-in that leaks on every call is ended by it.
+// plug-in's own work. Beyond it, allocations fail (the host goes on).
 inline constexpr std::uint64_t kPlugInHostMemoryLimit = std::uint64_t{3} << 30;
 
-// A picture a plug-in decoded, mapped read-only from the host's section. Its
-// contents come from outside this process: check them before use.
+// The private memory a host may keep after a call, when the call's file and
+// picture are gone: more is a plug-in's leak, and would leave too little
+// under the limit above for the next call. The host ends itself above it
+// (that call's file is lost, the next call starts a new host).
+inline constexpr std::uint64_t kPlugInHostKeptMemoryLimit = std::uint64_t{1} << 30;
+
+// The largest picture header a host may send: far more than any header with
+// its colour table; the picture is refused beyond it.
+inline constexpr std::uint32_t kMaxPlugInInfoBytes = 64 * 1024;
+
+// A picture a plug-in decoded, copied out of the host's section into memory
+// of this process, so that nothing left running in the host can change it
+// once it is checked. Its contents come from outside this process: check them
+// before use. At most kMaxPixelBytes of the bits are taken: no picture within
+// the pixel limits needs more.
 struct HostPicture {
-    win32::FileView view;
+    std::vector<std::uint8_t> bytes;  // the header with its colours, then the bits
     std::uint32_t infoBytes = 0;
-    std::uint32_t bitsBytes = 0;
     std::uint32_t plugInIndex = 0;  // in the list the host was given
 
-    std::span<const std::uint8_t> Info() const { return {static_cast<const std::uint8_t*>(view.Get()), infoBytes}; }
-    std::span<const std::uint8_t> Bits() const { return {Info().data() + infoBytes, bitsBytes}; }
+    std::span<const std::uint8_t> Info() const { return std::span(bytes).first(infoBytes); }
+    std::span<const std::uint8_t> Bits() const { return std::span(bytes).subspan(infoBytes); }
 };
 
 class PlugInHost {
 public:
-    PlugInHost(std::wstring program, DWORD callTimeout);
+    // keptMemoryLimit: the private bytes the host may keep after a call.
+    PlugInHost(std::wstring program, DWORD callTimeout, std::uint64_t keptMemoryLimit);
     ~PlugInHost();
     PlugInHost(const PlugInHost&) = delete;
     PlugInHost& operator=(const PlugInHost&) = delete;
@@ -69,12 +82,13 @@ private:
     struct Running;
     struct Answer;
 
-    static std::unique_ptr<Running> Start(const std::wstring& program);
+    std::unique_ptr<Running> Start() const;
     std::optional<Answer> Call(plughost::RequestKind kind, std::span<const std::uint8_t> file,
                                std::span<const std::string> paths);
 
     const std::wstring program_;
     const DWORD callTimeout_;  // milliseconds
+    const std::uint64_t keptMemoryLimit_;
     std::mutex calls_;  // one call at a time per host
     std::unique_ptr<Running> running_;
 };

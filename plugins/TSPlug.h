@@ -28,8 +28,10 @@ struct TPlug {
 
 class TSusiePlugIn {
 public:
-    // callTimeout: milliseconds one call into a host may take.
-    explicit TSusiePlugIn(DWORD callTimeout = kPlugInCallTimeout);
+    // callTimeout: milliseconds one call into a host may take;
+    // keptMemoryLimit: the private bytes a host may keep after a call.
+    explicit TSusiePlugIn(DWORD callTimeout = kPlugInCallTimeout,
+                          std::uint64_t keptMemoryLimit = kPlugInHostKeptMemoryLimit);
     ~TSusiePlugIn();
     TSusiePlugIn(const TSusiePlugIn&) = delete;
     TSusiePlugIn& operator=(const TSusiePlugIn&) = delete;

@@ -79,9 +79,9 @@ void DrawPicture(const HostPicture& picture, TBitmap& bitmap) {
 
 }  // namespace
 
-TSusiePlugIn::TSusiePlugIn(DWORD callTimeout) {
+TSusiePlugIn::TSusiePlugIn(DWORD callTimeout, std::uint64_t keptMemoryLimit) {
     for (const char* program : kPlugInHosts)
-        hosts_.push_back(std::make_unique<PlugInHost>(PlugInHostProgram(program), callTimeout));
+        hosts_.push_back(std::make_unique<PlugInHost>(PlugInHostProgram(program), callTimeout, keptMemoryLimit));
 }
 
 TSusiePlugIn::~TSusiePlugIn() = default;

@@ -4,6 +4,8 @@
 #include <bit>
 #include <cstring>
 
+#include "PngSse2.h"
+
 namespace imvexa::png {
 
 namespace {
@@ -63,12 +65,25 @@ void RgbTo24(const std::uint8_t* in, std::uint8_t* out, std::int64_t count) {
 }
 
 // 8-bit red, green, blue to blue, green, red, the hot path of truecolour
-// pictures: each pixel is read as four bytes R G B x and its red and blue
-// exchanged in one register. The reads stay inside the row buffer (it has 12
-// bytes to spare after the row); the four-byte writes run one byte into the
-// next pixel, which the next step overwrites, so the last pixel is written
-// byte by byte.
+// pictures. With SSE2, five pixels a step while 16 bytes lie in the row:
+// each output byte is the input byte two further on (blue), the same
+// (green) or two before (red). Then each pixel is read as four bytes R G B x
+// and its red and blue exchanged in one register. The reads stay inside the
+// row buffer (it has 12 bytes to spare after the row); the writes of 16 and
+// of 4 bytes run into the next pixel, which the next step overwrites, so the
+// last pixel is written byte by byte.
 void Rgb8To24(const std::uint8_t* in, std::uint8_t* out, std::int64_t count) {
+#ifdef PNG_SSE2
+    const __m128i blue = _mm_setr_epi8(-1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, 0);
+    const __m128i green = _mm_slli_si128(blue, 1);
+    const __m128i red = _mm_slli_si128(blue, 2);
+    for (; count >= 6; count -= 5, in += 15, out += 15) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        const __m128i swapped =
+            _mm_or_si128(_mm_and_si128(_mm_srli_si128(v, 2), blue), _mm_and_si128(_mm_slli_si128(v, 2), red));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_or_si128(swapped, _mm_and_si128(v, green)));
+    }
+#endif
     if constexpr (std::endian::native == std::endian::little) {
         for (; count > 1; --count, in += 3, out += 3) {
             std::uint32_t v;

@@ -2,19 +2,17 @@
 //
 // The filters run once per decoded row and dominate decoding after inflate:
 // each is specialised for the pixel distances PNG has (1, 2, 3, 4, 6, 8
-// bytes) so that the compiler sees fixed offsets, and Paeth and Average for
-// 3- and 4-byte pixels work on whole pixels in SSE2 registers where the
-// target has them. Every variant gives exactly the results of the
-// plain byte-by-byte definitions of the filters.
+// bytes) so that the compiler sees fixed offsets; where the target has
+// SSE2, Sub and Average work on blocks of whole pixels (PngFiltersSse2) and
+// Paeth for 3- and 4-byte pixels on whole pixels in SSE2 registers. Every
+// variant gives exactly the results of the plain byte-by-byte definitions
+// of the filters.
 #include "QXPNGLRows.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define QXPNGL_SSE2 1
-#endif
+#include "PngFiltersSse2.h"
 
 namespace imvexa::png {
 
@@ -41,7 +39,8 @@ void Average(std::uint8_t* x, const std::uint8_t* p, std::size_t length) {
 }
 
 inline int PaethPredictor(int a, int b, int c) {
-    // pa = |q - a| = |b - c|, pb = |q - b| = |a - c|, pc = |q - c| = |a + b - 2c|.
+    // pa = |q - a| = |b - c|, pb = |q - b| = |a - c|, pc = |q - c| = |a + b -
+    // 2c|.
     const int pa = std::abs(b - c);
     const int pb = std::abs(a - c);
     const int pc = std::abs(a + b - 2 * c);
@@ -58,7 +57,7 @@ void Paeth(std::uint8_t* x, const std::uint8_t* p, std::size_t length) {
         x[i] = static_cast<std::uint8_t>(x[i] + PaethPredictor(x[i - D], p[i], p[i - D]));
 }
 
-#ifdef QXPNGL_SSE2
+#ifdef PNG_SSE2
 
 // Whole pixels of 3 or 4 bytes, each widened to 16-bit lanes. Loads and
 // stores touch exactly the pixel's D bytes; 3-byte pixels are put together
@@ -93,40 +92,28 @@ inline __m128i Abs16(__m128i v) {
     return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v));
 }
 
-// Average and Paeth keep the reconstructed left pixel a in a register and
-// take the sums modulo 256 with a mask.
-template <int D>
-void AverageSse2(std::uint8_t* x, const std::uint8_t* p, std::size_t length) {
-    const __m128i low8 = _mm_set1_epi16(0xFF);
-    __m128i a = _mm_setzero_si128();
-    std::size_t i = 0;
-    for (; i + D <= length; i += D) {
-        const __m128i b = LoadPixel<D>(p + i);
-        const __m128i predictor = _mm_srli_epi16(_mm_add_epi16(a, b), 1);
-        a = _mm_and_si128(_mm_add_epi16(LoadPixel<D>(x + i), predictor), low8);
-        StorePixel<D>(x + i, a);
-    }
-    // A partial last pixel cannot occur (length is a multiple of D), but stay exact anyway.
-    for (; i < length; ++i) x[i] = static_cast<std::uint8_t>(x[i] + ((p[i] + (i >= D ? x[i - D] : 0)) >> 1));
-}
-
+// Paeth keeps the reconstructed left pixel a in a register; adding the
+// 16-bit lanes bytewise takes the sums modulo 256 and leaves their high
+// bytes zero.
 template <int D>
 void PaethSse2(std::uint8_t* x, const std::uint8_t* p, std::size_t length) {
-    const __m128i low8 = _mm_set1_epi16(0xFF);
     __m128i a = _mm_setzero_si128();
     __m128i c = _mm_setzero_si128();
     std::size_t i = 0;
     for (; i + D <= length; i += D) {
         const __m128i b = LoadPixel<D>(p + i);
-        const __m128i pa = Abs16(_mm_sub_epi16(b, c));
-        const __m128i pb = Abs16(_mm_sub_epi16(a, c));
-        const __m128i pc = Abs16(_mm_sub_epi16(_mm_add_epi16(a, b), _mm_add_epi16(c, c)));
-        // a where pa <= pb and pa <= pc; else b where pb <= pc; else c.
+        const __m128i e = _mm_sub_epi16(b, c);
+        const __m128i d = _mm_sub_epi16(a, c);
+        const __m128i negD = _mm_sub_epi16(c, a);
+        const __m128i pa = Abs16(e);
+        const __m128i pb = _mm_max_epi16(d, negD);
+        const __m128i pc = _mm_max_epi16(_mm_add_epi16(d, e), _mm_sub_epi16(negD, e));
+        // The predictor less c: a - c where pa <= pb and pa <= pc; else
+        // b - c where pb <= pc; else 0.
         const __m128i notA = _mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc));
-        const __m128i notB = _mm_cmpgt_epi16(pb, pc);
-        const __m128i bOrC = _mm_or_si128(_mm_andnot_si128(notB, b), _mm_and_si128(notB, c));
-        const __m128i predictor = _mm_or_si128(_mm_andnot_si128(notA, a), _mm_and_si128(notA, bOrC));
-        a = _mm_and_si128(_mm_add_epi16(LoadPixel<D>(x + i), predictor), low8);
+        const __m128i fromB = _mm_andnot_si128(_mm_cmpgt_epi16(pb, pc), e);
+        const __m128i offset = _mm_or_si128(_mm_andnot_si128(notA, d), _mm_and_si128(notA, fromB));
+        a = _mm_add_epi8(LoadPixel<D>(x + i), _mm_add_epi16(c, offset));
         StorePixel<D>(x + i, a);
         c = b;
     }
@@ -145,28 +132,26 @@ struct FilterSet {
     void (*paeth)(std::uint8_t*, const std::uint8_t*, std::size_t);
 };
 
-template <int D>
-constexpr FilterSet kScalar{Sub<D>, Average<D>, Paeth<D>};
-
 const FilterSet& FiltersFor(int distance) {
-    switch (distance) {
-        case 1: return kScalar<1>;
-        case 2: return kScalar<2>;
-#ifdef QXPNGL_SSE2
-        case 3: {
-            static constexpr FilterSet kSet{Sub<3>, AverageSse2<3>, PaethSse2<3>};
-            return kSet;
-        }
-        case 4: {
-            static constexpr FilterSet kSet{Sub<4>, AverageSse2<4>, PaethSse2<4>};
-            return kSet;
-        }
+#ifdef PNG_SSE2
+    static constexpr FilterSet k1{sse2::Sub<1>, Average<1>, Paeth<1>};
+    static constexpr FilterSet k2{sse2::Sub<2>, Average<2>, Paeth<2>};
+    static constexpr FilterSet k3{sse2::Sub<3>, sse2::Average<3>, PaethSse2<3>};
+    static constexpr FilterSet k4{sse2::Sub<4>, sse2::Average<4>, PaethSse2<4>};
+    static constexpr FilterSet k6{sse2::Sub<6>, sse2::Average<6>, Paeth<6>};
+    static constexpr FilterSet k8{sse2::Sub<8>, sse2::Average<8>, Paeth<8>};
 #else
-        case 3: return kScalar<3>;
-        case 4: return kScalar<4>;
+    static constexpr FilterSet k1{Sub<1>, Average<1>, Paeth<1>}, k2{Sub<2>, Average<2>, Paeth<2>},
+        k3{Sub<3>, Average<3>, Paeth<3>}, k4{Sub<4>, Average<4>, Paeth<4>}, k6{Sub<6>, Average<6>, Paeth<6>},
+        k8{Sub<8>, Average<8>, Paeth<8>};
 #endif
-        case 6: return kScalar<6>;
-        default: return kScalar<8>;
+    switch (distance) {
+        case 1: return k1;
+        case 2: return k2;
+        case 3: return k3;
+        case 4: return k4;
+        case 6: return k6;
+        default: return k8;
     }
 }
 

@@ -2,6 +2,7 @@
 // their own and decodes for the DLL that started it, one request at a time,
 // until that DLL's process ends or closes the request channel.
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -105,6 +106,17 @@ private:
     std::map<std::string, std::unique_ptr<HostedPlugIn>> loaded_;
 };
 
+// Whether the host's private bytes exceed the limit. A plug-in that keeps
+// memory after its call (a leak) would, in the end, have every later call
+// fail for want of it: the host ends instead, and the next call starts a new
+// one. PagefileUsage is the commit charge, the private bytes: Wine reports
+// it (as resident private memory) where it leaves PrivateUsage at 0.
+bool KeepsTooMuch(std::uint64_t limit) {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    return GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) && counters.PagefileUsage > limit;
+}
+
 LONG WINAPI EndOnFault(EXCEPTION_POINTERS* fault) {
     TerminateProcess(GetCurrentProcess(), fault->ExceptionRecord->ExceptionCode);
     return EXCEPTION_CONTINUE_SEARCH;
@@ -121,6 +133,7 @@ int Run(int argc, char** argv) {
     const win32::KernelHandle channelSection(HandleArgument(argv[1]));
     const win32::KernelHandle requested(HandleArgument(argv[2])), replied(HandleArgument(argv[3]));
     const win32::KernelHandle owner(HandleArgument(argv[4]));
+    const std::uint64_t keptBytesLimit = std::strtoull(argv[5], nullptr, 10);
     const win32::FileView view(MapViewOfFile(channelSection.Get(), FILE_MAP_WRITE, 0, 0, sizeof(Channel)));
     if (!view) return 2;
     auto* channel = static_cast<Channel*>(view.Get());
@@ -130,6 +143,8 @@ int Run(int argc, char** argv) {
     while (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0) {
         const Request request = channel->request;
         host.Serve(request, channel->reply);
+        // Ended at once, as a fault ends it: no plug-in is asked to unload.
+        if (KeepsTooMuch(keptBytesLimit)) TerminateProcess(GetCurrentProcess(), ERROR_NOT_ENOUGH_MEMORY);
         SetEvent(replied.Get());
     }
     return 0;

@@ -1,6 +1,8 @@
-// The row filters and the Adam7 helpers against the plain definitions, for
-// every pixel distance and row length (the SSE2 paths included).
+// The row filters, the truecolour conversion and the Adam7 helpers against
+// the plain definitions, for every pixel distance and row length (the SSE2
+// paths included).
 #include "../common/PngBuilder.h"
+#include "QXPNGLConvert.h"
 #include "QXPNGLRows.h"
 
 #include <gtest/gtest.h>
@@ -33,7 +35,9 @@ TEST(PngRows, FiltersMatchTheDefinition) {
     std::uint32_t state = 1;
     auto next = [&] { return static_cast<std::uint8_t>((state = state * 1103515245u + 12345u) >> 23); };
     for (int d : {1, 2, 3, 4, 6, 8}) {
-        for (std::size_t length : {0u, 1u, 2u, 3u, 5u, 8u, 12u, 13u, 48u, 99u, 1000u}) {
+        // Lengths around the 12- and 16-byte blocks of the SSE2 filters.
+        for (std::size_t length :
+             {0u, 1u, 2u, 3u, 5u, 8u, 12u, 13u, 15u, 16u, 17u, 27u, 28u, 29u, 31u, 32u, 33u, 48u, 99u, 1000u}) {
             for (int type = 0; type <= 4; ++type) {
                 for (int trial = 0; trial < 4; ++trial) {
                     Bytes x(length), p(length);
@@ -52,6 +56,24 @@ TEST(PngRows, FiltersMatchTheDefinition) {
                 }
             }
         }
+    }
+}
+
+// Red and blue exchanged for pixel counts around the 5-pixel steps; reads
+// may use the 12 bytes after the input row, writes stay within the output row.
+TEST(PngRows, TruecolourBecomesBlueGreenRed) {
+    const auto convert = imvexa::png::ChooseRowFormat(2, false, 8).convert;
+    for (std::size_t count : {1u, 2u, 5u, 6u, 7u, 10u, 11u, 12u, 16u, 17u, 1000u}) {
+        Bytes in(3 * count + 12), out(3 * count + 12, 0xEE);
+        for (std::size_t i = 0; i < in.size(); ++i) in[i] = static_cast<std::uint8_t>(i * 7 + 1);
+        convert(in.data(), out.data(), static_cast<std::int64_t>(count));
+        Bytes expected(out.size(), 0xEE);
+        for (std::size_t i = 0; i < 3 * count; i += 3) {
+            expected[i] = in[i + 2];
+            expected[i + 1] = in[i + 1];
+            expected[i + 2] = in[i];
+        }
+        ASSERT_EQ(out, expected) << count << " pixels";
     }
 }
 

@@ -207,6 +207,25 @@ TEST_F(SusieHostTest, WhatAPlugInLeaksStaysInItsHost) {
     EXPECT_LT(CommittedPrivateBytes(), before + (8 << 20));
 }
 
+// The leaking plug-in keeps 64 MiB more after every call: with room for four
+// leaks, the host ends itself after the call that passes the limit (at the
+// fourth leak at the latest), that file is lost, and the next file starts a
+// new host.
+TEST_F(SusieHostTest, AHostThatKeepsTooMuchMemoryEndsAndTheNextFileStartsANewOne) {
+    constexpr std::uint64_t kLeak = 64 << 20;
+    constexpr int kLeaksAllowed = 4;
+    TSusiePlugIn host(kPlugInCallTimeout, kLeaksAllowed * kLeak);
+    host.LoadPlugIns(PlugIn("leaking"));
+    const std::string file = "LEAK";
+    TBitmap bitmap;
+    int decoded = 0;
+    while (decoded <= kLeaksAllowed && host.LoadPictureFromMemory(file.data(), file.size(), bitmap)) ++decoded;
+    EXPECT_GE(decoded, 1);
+    EXPECT_LT(decoded, kLeaksAllowed);
+    EXPECT_TRUE(host.LoadPictureFromMemory(file.data(), file.size(), bitmap));
+    EXPECT_EQ(ChildProcesses(kHost).size(), 1u);
+}
+
 TEST_F(SusieHostTest, ServesSeveralThreadsAtOnce) {
     host_.LoadPlugIns(PlugIn("pnm"));
     std::vector<std::thread> threads;
