@@ -14,11 +14,16 @@ set_target_properties(imvexa_isal PROPERTIES IMPORTED_LOCATION ${ISAL_LIBRARY}
 
 if(WIN32)
   find_package(libjpeg-turbo REQUIRED CONFIG)
-  add_library(imvexa_jpeg ALIAS libjpeg-turbo::jpeg-static)
+  set(IMVEXA_JPEG_LIBRARY libjpeg-turbo::jpeg-static)
 else()
   find_package(JPEG REQUIRED)
-  add_library(imvexa_jpeg ALIAS JPEG::JPEG)
+  set(IMVEXA_JPEG_LIBRARY JPEG::JPEG)
 endif()
+# libjpeg with the program's own memory functions (jpeg_memory, in imaging/):
+# the library takes them from the program when the program defines them, so
+# the undefined symbol makes every link take them before the library's own.
+add_library(imvexa_jpeg INTERFACE)
+target_link_libraries(imvexa_jpeg INTERFACE "-Wl,--undefined=jpeg_get_small" jpeg_memory ${IMVEXA_JPEG_LIBRARY})
 
 find_package(GTest REQUIRED CONFIG)
 include(GoogleTest)

@@ -14,6 +14,7 @@
 #include "PictureDecoders.h"
 #include "QualityMode.h"
 #include "ReducedJPEG.h"
+#include "RuntimeErrors.h"
 #include "SlashList.h"
 #include "StretchedThumbnail.h"
 #include "TextPage.h"
@@ -59,6 +60,17 @@ std::optional<std::uint64_t> FindFileSize(const std::wstring& path) {
     WIN32_FIND_DATAW found;
     if (!win32::FindHandle(FindFirstFileW(path.c_str(), &found))) return std::nullopt;
     return std::uint64_t{found.nFileSizeHigh} << 32 | found.nFileSizeLow;
+}
+
+// The file's bytes, or nothing when the file does not exist; a file that
+// exists but cannot be read raises TFileBytes' exceptions.
+std::optional<TFileBytes> ReadExistingFile(const std::wstring& path) {
+    try {
+        return std::optional<TFileBytes>(std::in_place, path);
+    } catch (const EFOpenError&) {
+        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+        throw;
+    }
 }
 
 void DrawUnscaled(TBitmap& thumbnail, int edge, TBitmap& source, const Rect& target) {
@@ -159,19 +171,21 @@ void DrawPicture(TBitmap& thumbnail, int edge, std::span<const std::uint8_t> byt
 }  // namespace
 
 HBITMAP ExtractThumbnail(const std::wstring& path, const std::string& extension) {
-    const std::optional<std::uint64_t> fileSize = FindFileSize(path);
-    if (!fileSize) return nullptr;
     const int edge = ThumbnailEdgeSize();
-
     TBitmap thumbnail;
     if (IsTextExtension(extension)) {
+        const std::optional<std::uint64_t> fileSize = FindFileSize(path);
+        if (!fileSize) return nullptr;
         CreateThumbnail(thumbnail, edge, {});  // white, 24 bits
         DrawTextPage(thumbnail, path, *fileSize);
         return thumbnail.ReleaseHandle();
     }
 
-    const TFileBytes file(path);
-    DrawPicture(thumbnail, edge, file.Bytes(), extension);
+    // A picture's file is only opened: each request to the system costs a
+    // round trip that all of Explorer's threads may queue for.
+    const std::optional<TFileBytes> file = ReadExistingFile(path);
+    if (!file) return nullptr;
+    DrawPicture(thumbnail, edge, file->Bytes(), extension);
     GdiFlush();
     return thumbnail.ReleaseHandle();
 }

@@ -52,7 +52,7 @@ inline std::vector<std::uint8_t> CompressJPEG(const std::uint8_t* rows, int widt
 }
 
 // A JPEG of four dark quadrants (red, green, blue, grey: none near white).
-inline std::vector<std::uint8_t> QuadrantJPEG(int width, int height) {
+inline std::vector<std::uint8_t> QuadrantJPEG(int width, int height, const CompressOptions& options = {}) {
     static const std::uint8_t kColors[4][3] = {{160, 20, 20}, {20, 160, 20}, {20, 20, 160}, {60, 60, 60}};
     std::vector<std::uint8_t> rows(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
     for (int y = 0; y < height; ++y)
@@ -62,7 +62,7 @@ inline std::vector<std::uint8_t> QuadrantJPEG(int width, int height) {
                 rows[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3 +
                      static_cast<std::size_t>(channel)] = color[channel];
         }
-    return CompressJPEG(rows.data(), width, height, {});
+    return CompressJPEG(rows.data(), width, height, options);
 }
 
 }  // namespace imvexa::test

@@ -103,6 +103,11 @@ protected:
 
     static Result Extract(const std::string& path) { return Extract(WidePath(path)); }
 
+    static bool SamePixels(const BITMAP& a, const BITMAP& b) {
+        return a.bmWidth == b.bmWidth && a.bmHeight == b.bmHeight && a.bmBitsPixel == b.bmBitsPixel &&
+               std::memcmp(a.bmBits, b.bmBits, static_cast<std::size_t>(a.bmWidthBytes) * a.bmHeight) == 0;
+    }
+
     static Result Extract(const std::wstring& path) {
         Result result;
         Com<IPersistFile> persist;
@@ -284,10 +289,7 @@ TEST_F(ExtractorTest, NamesOutsideTheCodePageShowTheirOwnFile) {
         const Result own = Extract(copy), expected = Extract(original);
         ASSERT_EQ(own.hr, S_OK) << original;
         ASSERT_EQ(expected.hr, S_OK) << original;
-        const BITMAP& got = own.dib.dsBm;
-        ASSERT_EQ(got.bmBitsPixel, expected.dib.dsBm.bmBitsPixel) << original;
-        const auto bytes = static_cast<std::size_t>(got.bmWidthBytes * got.bmHeight);
-        EXPECT_EQ(std::memcmp(got.bmBits, expected.dib.dsBm.bmBits, bytes), 0) << original;
+        EXPECT_TRUE(SamePixels(own.dib.dsBm, expected.dib.dsBm)) << original;
         DeleteObject(own.bitmap);
         DeleteObject(expected.bitmap);
     }
@@ -470,6 +472,41 @@ TEST_F(ExtractorTest, ManyThreadsExtractAtOnce) {
     EXPECT_EQ(failures.load(), 0);
     EXPECT_LE(static_cast<int>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)), gdiBefore + 2);
     EXPECT_EQ(DllCanUnloadNow(), S_OK);  // every object was released
+}
+
+// libjpeg's large objects pass from one picture to the next, whichever thread
+// decodes it: every thumbnail made beside other threads has the pixels of its
+// file's thumbnail made alone.
+TEST_F(ExtractorTest, JPEGsDecodedAtOnceGetTheirOwnPixels) {
+    test::CompressOptions progressive;
+    progressive.progressive = true;
+    const std::pair<const char*, std::vector<std::uint8_t>> files[] = {
+        {"p1.jpg", test::QuadrantJPEG(800, 600, progressive)},
+        {"p2.jpg", test::QuadrantJPEG(500, 900, progressive)},
+        {"b.jpg", test::QuadrantJPEG(1000, 700)}};
+    std::vector<std::string> paths;
+    std::vector<Result> alone;
+    for (const auto& [name, jpeg] : files) {
+        paths.push_back(WriteFile(name, std::string(jpeg.begin(), jpeg.end())));
+        alone.push_back(Extract(paths.back()));
+        ASSERT_EQ(alone.back().hr, S_OK) << name;
+    }
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            for (std::size_t i = 0; i < 12; ++i) {
+                const std::size_t file = (t + i) % paths.size();
+                const Result result = Extract(paths[file]);
+                if (result.hr != S_OK || !SamePixels(result.dib.dsBm, alone[file].dib.dsBm)) ++failures;
+                if (result.bitmap) DeleteObject(result.bitmap);
+            }
+            CoUninitialize();
+        });
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(failures.load(), 0);
+    for (const Result& result : alone) DeleteObject(result.bitmap);
 }
 
 }  // namespace
