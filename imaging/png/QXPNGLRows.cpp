@@ -39,8 +39,8 @@ void Average(std::uint8_t* x, const std::uint8_t* p, std::size_t length) {
 }
 
 inline int PaethPredictor(int a, int b, int c) {
-    // pa = |q - a| = |b - c|, pb = |q - b| = |a - c|, pc = |q - c| = |a + b -
-    // 2c|.
+    // With q = a + b - c: pa = |q - a| = |b - c|, pb = |q - b| = |a - c|,
+    // pc = |q - c| = |a + b - 2c|.
     const int pa = std::abs(b - c);
     const int pb = std::abs(a - c);
     const int pc = std::abs(a + b - 2 * c);

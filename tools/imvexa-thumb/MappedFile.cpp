@@ -14,7 +14,9 @@ namespace {
 // Closes the descriptor once mapped: the mapping keeps the file.
 struct Descriptor {
     int fd;
-    ~Descriptor() { ::close(fd); }
+    ~Descriptor() {
+        if (fd >= 0) ::close(fd);
+    }
 };
 
 }  // namespace
