@@ -1,6 +1,7 @@
 #include "RecycledBytes.h"
 
 #include <algorithm>
+#include <array>
 #include <mutex>
 
 namespace imvexa {
@@ -49,9 +50,22 @@ void TRecycledBytes::PutBack() noexcept {
     buffer.swap(bytes_);
     if (buffer.capacity() == 0) return;
     buffer.clear();
+    // Buffers that make room are freed after the lock is let go: giving
+    // memory back to the system can take longer than a whole thumbnail.
+    std::array<std::vector<std::uint8_t>, kKeptBuffers> displaced;
     Shelf& shelf = TheShelf();
     try {
         const std::lock_guard hold(shelf.lock);
+        for (auto& room : displaced) {
+            if (shelf.buffers.size() < kKeptBuffers && shelf.bytes + buffer.capacity() <= kKeptBytes) break;
+            const auto smallest = std::min_element(
+                shelf.buffers.begin(), shelf.buffers.end(),
+                [](const auto& a, const auto& b) { return a.capacity() < b.capacity(); });
+            if (smallest == shelf.buffers.end() || smallest->capacity() >= buffer.capacity()) return;
+            shelf.bytes -= smallest->capacity();
+            room = std::move(*smallest);
+            shelf.buffers.erase(smallest);
+        }
         if (shelf.buffers.size() < kKeptBuffers && shelf.bytes + buffer.capacity() <= kKeptBytes) {
             shelf.bytes += buffer.capacity();
             shelf.buffers.push_back(std::move(buffer));

@@ -4,7 +4,8 @@
 // for each of its pages, which on a virtual machine can cost more than the
 // decoding; a kept buffer has its pages already. Only a few buffers of
 // bounded size are kept, so that an idle Explorer holds little memory it
-// does not use.
+// does not use; a buffer put back on a full shelf takes the place of smaller
+// ones, since a large buffer serves every smaller picture too.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -12,13 +13,14 @@
 namespace imvexa {
 
 // At most this many buffers and this many bytes in all are kept.
-inline constexpr std::size_t kKeptBuffers = 4;
+inline constexpr std::size_t kKeptBuffers = 8;
 inline constexpr std::size_t kKeptBytes = std::size_t{32} << 20;
 
 class TRecycledBytes {
 public:
     TRecycledBytes() = default;
-    // Puts the buffer back while the limits allow, else frees it.
+    // Puts the buffer back, in place of smaller ones if the limits need it,
+    // else frees it.
     ~TRecycledBytes();
     TRecycledBytes(const TRecycledBytes&) = delete;
     TRecycledBytes& operator=(const TRecycledBytes&) = delete;

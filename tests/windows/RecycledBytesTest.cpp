@@ -60,7 +60,8 @@ TEST(RecycledBytesTest, OnlyFewBuffersOfBoundedSizeAreKept) {
     };
     const Case cases[] = {{{kKeptBytes + 1}, 0},
                           {{kKeptBytes}, kKeptBytes},
-                          {{kKeptBytes, 1}, 1},  // the first back leaves no room for the other
+                          {{1, kKeptBytes}, kKeptBytes},  // the larger comes back first and stays
+                          {{kKeptBytes, 1}, kKeptBytes},  // the larger comes back last and displaces the other
                           {std::vector<std::size_t>(kKeptBuffers + 1, kMiB), kKeptBuffers * kMiB}};
     for (const Case& c : cases) EXPECT_EQ(KeptAfter(c.taken), c.kept) << c.taken.size();
 }
