@@ -20,7 +20,7 @@ void LoadSettings(ModuleSettings& settings) {
 
         registry.SetRootKey(HKEY_CURRENT_USER);
         registry.OpenKey(kSettingsKey, KeyAccess::Read);
-        settings.QualityMode = registry.ValueExists(kQualityValue) ? registry.ReadBool(kQualityValue) : true;
+        settings.QualityMode = registry.ReadBool(kQualityValue, true);
 
         settings.SusieHost = std::make_unique<TSusiePlugIn>();
         settings.SusieHost->AutoSusie = false;

@@ -6,10 +6,9 @@
 namespace imvexa {
 
 bool ReadQualityMode(ModuleSettings& settings) {
+    // Read on every thumbnail, so one request: a missing value means quality.
     TRegistry registry(HKEY_CURRENT_USER);
-    bool quality = true;
-    if (registry.OpenKey(kSettingsKey, KeyAccess::Read) && registry.ValueExists(kQualityValue))
-        quality = registry.ReadBool(kQualityValue);
+    const bool quality = !registry.OpenKey(kSettingsKey, KeyAccess::Read) || registry.ReadBool(kQualityValue, true);
     settings.QualityMode = quality;
     return quality;
 }

@@ -67,14 +67,14 @@ std::string TRegistry::ReadString(const std::string& name) const {
     return value;
 }
 
-bool TRegistry::ReadBool(const std::string& name) const {
+bool TRegistry::ReadBool(const std::string& name, bool missing) const {
     // Type and data in one request (each is a round trip to the registry's
     // server): a value too large for a DWORD still reports its type.
     DWORD type = 0, value = 0, size = sizeof value;
-    if (!key_) return false;
+    if (!key_) return missing;
     const LONG result =
         RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) return false;
+    if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) return missing;
     if (type != REG_DWORD) throw ERegistryException(Formatted(kMsgInvalidRegType, name));
     return result == ERROR_SUCCESS && value != 0;
 }

@@ -43,8 +43,9 @@ public:
     // A string value (REG_SZ or REG_EXPAND_SZ); "" when absent; another type
     // raises ERegistryException.
     std::string ReadString(const std::string& name) const;
-    // A REG_DWORD read as a boolean; another type raises ERegistryException.
-    bool ReadBool(const std::string& name) const;
+    // A REG_DWORD read as a boolean, or missing when it cannot be read (no
+    // such value, no open key); another type raises ERegistryException.
+    bool ReadBool(const std::string& name, bool missing = false) const;
     // The names of the open key's values, in the registry's order.
     std::vector<std::string> GetValueNames() const;
     // The names of the open key's sub-keys, in the registry's order.
