@@ -10,6 +10,7 @@
 #include "PngDecode.h"
 #include "QXPNGL.h"
 #include "Stream.h"
+#include "ZdDIBErrors.h"
 
 namespace imvexa {
 
@@ -39,14 +40,23 @@ private:
     bool announced_ = false;
 };
 
-// Run-length coded pixels are decoded whole by the platform bitmap, as it
-// loads them: on Windows the platform itself expands the codes (and tolerates
-// codes that leave the picture), so the thumbnail stays what the platform
-// draws. Plain rows stream.
+// Run-length codes are expanded by the library into a kept heap block when it
+// accepts them, which gives the picture a platform bitmap holds without
+// making one (a fresh bitmap of a picture's size costs a page fault per
+// page). Codes it refuses go to the platform bitmap, as it loads them: on
+// Windows the platform expands them itself and tolerates codes that leave
+// the picture, so the thumbnail stays what the platform draws.
 void DecodeBMPPicture(std::span<const std::uint8_t> bytes, TRowSink& sink) {
     if (!HasEncodedPixels(bytes)) {
         DecodeBMP(bytes, sink);
         return;
+    }
+    TAnnouncedRows rows(sink);
+    try {
+        DecodeBMP(bytes, rows);
+        return;
+    } catch (const EZdDIBError&) {
+        if (rows.Announced()) throw;
     }
     TBorrowedMemoryStream file(bytes.data(), bytes.size());
     TBitmap picture;

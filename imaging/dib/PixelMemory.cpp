@@ -1,18 +1,32 @@
 #include "PixelMemory.h"
 
-#include <cstdlib>
+#include <cstring>
 
+#include "KeptBlocks.h"
 #include "PixelLimits.h"
 #include "ZdDIBErrors.h"
 #include "ZdDIBPlatform.h"
 
 namespace imvexa {
 
+namespace {
+
+// Heap blocks of a picture's size (an expanded RLE picture, a conversion's
+// result) are kept for the next picture: a fresh one costs a page fault per
+// page. Smaller blocks cost the heap little.
+constexpr std::size_t kSmallestKeptPixelBlock = std::size_t{64} << 10;
+constexpr std::size_t kKeptPixelBytes = std::size_t{32} << 20;
+
+TKeptBlocks keptPixelBlocks(kSmallestKeptPixelBlock, kKeptPixelBytes);
+
+}  // namespace
+
 PixelMemory GetMemory(std::int64_t size, bool useMapping) {
     ZDDIB_ASSERT(size > 0 && size <= kMaxPixelBytes, "GetMemory: Invalid Size");
     if (useMapping) return MapPixelMemory(static_cast<std::size_t>(size));
-    auto* bits = static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(size), 1));
+    auto* bits = static_cast<std::uint8_t*>(keptPixelBlocks.Take(static_cast<std::size_t>(size)));
     if (bits == nullptr) throw EOutOfMemory("GetMemory: Out of memory");
+    std::memset(bits, 0, static_cast<std::size_t>(size));
     return PixelMemory{nullptr, bits};
 }
 
@@ -20,7 +34,7 @@ void ReleaseMemory(void* mapHandle, std::uint8_t* bits, std::int64_t size) noexc
     if (mapHandle != nullptr)
         UnmapPixelMemory(mapHandle, bits, static_cast<std::size_t>(size));
     else
-        std::free(bits);
+        keptPixelBlocks.GiveBack(bits);
 }
 
 PixelBlock::PixelBlock(std::int64_t size, bool useMapping) : memory_(GetMemory(size, useMapping)), size_(size) {}

@@ -29,25 +29,54 @@ TEST(BuiltInDecoders, APngWithoutImageDataFailsAsItsEmptyGraphicDoes) {
                                "Cannot assign a QXPNGLE to a TBitmap");
 }
 
-// Plain rows stream and run-length codes go through the platform bitmap: both
-// give the picture the bitmap loads from the file.
+// Plain rows stream, run-length codes the library accepts are expanded by it
+// and codes it refuses go to the platform bitmap: each gives the picture and
+// the colours the bitmap loads from the file, or fails as its load fails.
 TEST(BuiltInDecoders, BmpFilesGiveThePictureTheBitmapLoads) {
     const std::vector<std::uint32_t> grey(256, 0x808080);
+    const std::vector<std::uint32_t> sixteen = {0x000000, 0x102030, 0x405060, 0x708090, 0xA0B0C0, 0xD0E0F0,
+                                                0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0x00FFFF, 0xFF00FF,
+                                                0x111111, 0x222222, 0x333333, 0x444444};
+    const auto rle = [](int bits, std::vector<std::uint32_t> colors, Bytes codes) {
+        return BmpBuilder()
+            .Size(3, 2)
+            .Bits(static_cast<std::uint16_t>(bits))
+            .Compression(bits == 8 ? kBiRle8 : kBiRle4)
+            .ColorsUsed(static_cast<std::uint32_t>(colors.size()))
+            .Colors(std::move(colors))
+            .Pixels(std::move(codes))
+            .Build();
+    };
     const std::vector<Bytes> files = {
         BmpBuilder().Size(3, 2).Pixels(Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 0, 0})
             .Build(),
-        BmpBuilder().Size(3, 2).Bits(8).Compression(kBiRle8).Colors(grey).Pixels(Bytes{3, 5, 0, 0, 2, 7, 0, 1})
-            .Build(),
+        rle(8, grey, Bytes{3, 5, 0, 0, 2, 7, 0, 1}),
+        rle(8, sixteen, Bytes{0, 2, 1, 1, 2, 9, 0, 1}),  // a delta leaves pixels unset
+        rle(4, sixteen, Bytes{3, 0x5A, 0, 0, 0, 3, 0x12, 0x30, 0, 1}),
+        rle(8, sixteen, Bytes{3, 5, 0, 0, 2, 7}),  // no end-of-bitmap code
+        rle(8, sixteen, Bytes{4, 5, 0, 1}),        // a run past the row's end
     };
-    for (const Bytes& file : files) {
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        SCOPED_TRACE(i);
+        const Bytes& file = files[i];
         TBitmap expected, decoded;
-        TBorrowedMemoryStream stream(file.data(), file.size());
-        expected.LoadFromStream(stream);
         TBitmapRows rows(decoded);
+        try {
+            TBorrowedMemoryStream stream(file.data(), file.size());
+            expected.LoadFromStream(stream);
+        } catch (const Exception& error) {
+            ExpectError<Exception>([&] { DecodeBuiltInRows(file, "BMP", rows); }, error.what());
+            continue;
+        }
         ASSERT_TRUE(DecodeBuiltInRows(file, "BMP", rows));
         ASSERT_EQ(decoded.Width(), expected.Width());
         ASSERT_EQ(decoded.Height(), expected.Height());
         ASSERT_EQ(decoded.PixelFormat(), expected.PixelFormat());
+        ASSERT_EQ(decoded.ColorTable().size(), expected.ColorTable().size());
+        for (std::size_t c = 0; c < expected.ColorTable().size(); ++c) {
+            const PaletteEntry a = decoded.ColorTable()[c], b = expected.ColorTable()[c];
+            EXPECT_TRUE(a.red == b.red && a.green == b.green && a.blue == b.blue) << "colour " << c;
+        }
         for (int y = 0; y < expected.Height(); ++y)
             EXPECT_EQ(0, std::memcmp(decoded.ScanLine(y), expected.ScanLine(y), static_cast<std::size_t>(expected.Stride())))
                 << "row " << y;
