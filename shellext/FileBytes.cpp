@@ -21,7 +21,7 @@ TFileBytes::TFileBytes(const std::wstring& path) {
         static_cast<std::uint64_t>(size.QuadPart) > std::numeric_limits<std::size_t>::max())
         throw EReadError("Stream read error");
     const auto length = static_cast<std::size_t>(size.QuadPart);
-    std::vector<std::uint8_t>& bytes = bytes_.Bytes();
+    TByteBuffer& bytes = bytes_.Bytes();
     GuardAllocations([&] { bytes_.Take(length).resize(length); });
     std::size_t done = 0;
     while (done < bytes.size()) {

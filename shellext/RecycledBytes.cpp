@@ -12,7 +12,7 @@ struct Shelf {
     Shelf() { buffers.reserve(kKeptBuffers); }  // putting back never allocates
 
     std::mutex lock;
-    std::vector<std::vector<std::uint8_t>> buffers;
+    std::vector<TByteBuffer> buffers;
     std::size_t bytes = 0;
 };
 
@@ -25,7 +25,7 @@ Shelf& TheShelf() {
 
 TRecycledBytes::~TRecycledBytes() { PutBack(); }
 
-std::vector<std::uint8_t>& TRecycledBytes::Take(std::size_t capacity) {
+TByteBuffer& TRecycledBytes::Take(std::size_t capacity) {
     PutBack();
     if (capacity == 0) return bytes_;
     {
@@ -46,13 +46,13 @@ std::vector<std::uint8_t>& TRecycledBytes::Take(std::size_t capacity) {
 }
 
 void TRecycledBytes::PutBack() noexcept {
-    std::vector<std::uint8_t> buffer;
+    TByteBuffer buffer;
     buffer.swap(bytes_);
     if (buffer.capacity() == 0) return;
     buffer.clear();
     // Buffers that make room are freed after the lock is let go: giving
     // memory back to the system can take longer than a whole thumbnail.
-    std::array<std::vector<std::uint8_t>, kKeptBuffers> displaced;
+    std::array<TByteBuffer, kKeptBuffers> displaced;
     Shelf& shelf = TheShelf();
     try {
         const std::lock_guard hold(shelf.lock);

@@ -8,9 +8,35 @@
 // ones, since a large buffer serves every smaller picture too.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 namespace imvexa {
+
+// Bytes that a resize leaves as they are instead of zeroing them: a buffer
+// about to be overwritten whole (a file read into it) is not written twice.
+template <class T>
+struct TUnzeroedAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = TUnzeroedAllocator<U>;
+    };
+    TUnzeroedAllocator() = default;
+    template <class U>
+    TUnzeroedAllocator(const TUnzeroedAllocator<U>&) noexcept {}
+    template <class U>
+    void construct(U* place) noexcept {
+        ::new (static_cast<void*>(place)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* place, Args&&... args) {
+        ::new (static_cast<void*>(place)) U(std::forward<Args>(args)...);
+    }
+};
+
+using TByteBuffer = std::vector<std::uint8_t, TUnzeroedAllocator<std::uint8_t>>;
 
 // At most this many buffers and this many bytes in all are kept.
 inline constexpr std::size_t kKeptBuffers = 8;
@@ -28,10 +54,10 @@ public:
     // Bytes() made an empty buffer with room for capacity bytes: the
     // smallest kept one that has it, or a new one (std::bad_alloc when none
     // can be had). The buffer held before is put back first.
-    std::vector<std::uint8_t>& Take(std::size_t capacity);
+    TByteBuffer& Take(std::size_t capacity);
 
-    std::vector<std::uint8_t>& Bytes() { return bytes_; }
-    const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
+    TByteBuffer& Bytes() { return bytes_; }
+    const TByteBuffer& Bytes() const { return bytes_; }
 
     // The bytes held by kept buffers now.
     static std::size_t KeptBytes();
@@ -39,7 +65,7 @@ public:
 private:
     void PutBack() noexcept;
 
-    std::vector<std::uint8_t> bytes_;
+    TByteBuffer bytes_;
 };
 
 }  // namespace imvexa

@@ -63,11 +63,11 @@ void TStretchedRows::Begin(const PictureHeader& header) {
 }
 
 void TStretchedRows::Row(const std::uint8_t* pixels) {
-    std::vector<std::uint8_t>& bits = bits_.Bytes();
+    TByteBuffer& bits = bits_.Bytes();
     IMVEXA_ASSERT(bits.size() < stride_ * static_cast<std::size_t>(picture_.height), "TStretchedRows: Too Many Rows",
                   "StretchedThumbnail");
     bits.insert(bits.end(), pixels, pixels + rowBytes_);
-    bits.resize(bits.size() + stride_ - rowBytes_);
+    bits.insert(bits.end(), stride_ - rowBytes_, 0);
 }
 
 void TStretchedRows::DrawStretched(TBitmap& thumbnail, int edge, const Rect& target) const {

@@ -19,7 +19,7 @@ void EmptyShelf() {
     for (std::size_t i = 0; i < kKeptBuffers; ++i) {
         TRecycledBytes holder;
         holder.Take(1);
-        std::vector<std::uint8_t>().swap(holder.Bytes());  // freed, not kept
+        TByteBuffer().swap(holder.Bytes());  // freed, not kept
     }
     ASSERT_EQ(TRecycledBytes::KeptBytes(), 0u);
 }
@@ -45,7 +45,7 @@ TEST(RecycledBytesTest, TheSmallestKeptBufferThatFitsComesEmpty) {
     for (const Case c : {Case{2 * kMiB, 2 * kMiB}, Case{1, kMiB}, Case{2 * kMiB + 1, 4 * kMiB}, Case{5 * kMiB, 5 * kMiB}}) {
         TRecycledBytes holder;
         holder.Take(kMiB).assign(kMiB, 0xAB);
-        const std::vector<std::uint8_t>& taken = holder.Take(c.wanted);  // the first goes back before
+        const TByteBuffer& taken = holder.Take(c.wanted);  // the first goes back before
         EXPECT_TRUE(taken.empty()) << c.wanted;
         EXPECT_EQ(taken.capacity(), c.capacity) << c.wanted;
     }
@@ -74,7 +74,7 @@ TEST(RecycledBytesTest, ThreadsNeverHoldTheSameBuffer) {
         threads.emplace_back([&, t] {
             for (int i = 0; i < 300; ++i) {
                 TRecycledBytes holder;
-                std::vector<std::uint8_t>& bytes = holder.Take((1 + (i + t) % 3) * 64 * 1024);
+                TByteBuffer& bytes = holder.Take((1 + (i + t) % 3) * 64 * 1024);
                 bytes.assign(bytes.capacity(), static_cast<std::uint8_t>(t));
                 std::this_thread::yield();
                 for (const std::uint8_t b : bytes)
