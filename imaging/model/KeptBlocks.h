@@ -9,6 +9,7 @@
 #include <array>
 #include <atomic>
 #include <cstddef>
+#include <new>
 
 namespace imvexa {
 
@@ -55,6 +56,28 @@ private:
     std::array<std::atomic<std::size_t>, kSlots> capacities_{};
     std::atomic<std::size_t> keptBytes_{0};
     std::size_t smallest_, maxBytes_;
+};
+
+// A container allocator over the kept blocks that Blocks() names, for a
+// decoder's large work buffers.
+template <class T, TKeptBlocks& (*Blocks)()>
+struct TKeptAllocator {
+    using value_type = T;
+    template <class U>
+    struct rebind {
+        using other = TKeptAllocator<U, Blocks>;
+    };
+    TKeptAllocator() = default;
+    template <class U>
+    TKeptAllocator(const TKeptAllocator<U, Blocks>&) noexcept {}
+
+    T* allocate(std::size_t count) {
+        void* block = Blocks().Take(count * sizeof(T));
+        if (!block) throw std::bad_alloc();
+        return static_cast<T*>(block);
+    }
+    void deallocate(T* block, std::size_t) noexcept { Blocks().GiveBack(block); }
+    friend bool operator==(const TKeptAllocator&, const TKeptAllocator&) noexcept { return true; }
 };
 
 }  // namespace imvexa

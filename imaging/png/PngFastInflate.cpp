@@ -2,11 +2,27 @@
 
 #include <isa-l/igzip_lib.h>
 
+#include <cstring>
+
 #include "AllocationFailure.h"
 
 namespace imvexa::png {
 
-TFastInflate::TFastInflate() : state_(GuardAllocations([] { return std::make_unique<inflate_state>(); })) {
+TKeptBlocks& PngWorkBlocks() {
+    // Blocks from 64 KB: the state is some 90 KB, the bytes ahead 96 KB and up.
+    static TKeptBlocks blocks(std::size_t{64} << 10, std::size_t{8} << 20);
+    return blocks;
+}
+
+void TFastInflate::GiveBack::operator()(inflate_state* state) const noexcept { PngWorkBlocks().GiveBack(state); }
+
+TFastInflate::TFastInflate()
+    : state_(GuardAllocations([] {
+          void* block = PngWorkBlocks().Take(sizeof(inflate_state));
+          if (!block) throw std::bad_alloc();
+          std::memset(block, 0, sizeof(inflate_state));
+          return std::unique_ptr<inflate_state, GiveBack>(static_cast<inflate_state*>(block));
+      })) {
     isal_inflate_init(state_.get());
     state_->crc_flag = ISAL_ZLIB;
 }

@@ -8,6 +8,8 @@
 #include <memory>
 #include <span>
 
+#include "KeptBlocks.h"
+
 struct inflate_state;
 
 namespace imvexa::png {
@@ -37,8 +39,16 @@ public:
     Result Inflate(std::uint8_t* out, std::size_t capacity);
 
 private:
-    std::unique_ptr<inflate_state> state_;
+    struct GiveBack {
+        void operator()(inflate_state* state) const noexcept;
+    };
+    std::unique_ptr<inflate_state, GiveBack> state_;
 };
+
+// The kept blocks of the PNG decoder's work memory (the inflater's state,
+// the inflated bytes ahead of the rows), a picture's worth of each per
+// thread decoding at once.
+TKeptBlocks& PngWorkBlocks();
 
 // Whether zlib accepts a stream starting with these two bytes: deflate,
 // a window of at most 32 KB, a valid check and no preset dictionary.

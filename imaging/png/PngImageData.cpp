@@ -104,7 +104,7 @@ bool TPngImageData::Fill(std::size_t count) {
 void TPngImageData::MakeRoom(std::size_t count) {
     const std::size_t size = std::max(kAheadBytes, count + static_cast<std::size_t>(kMargin) + kMinSpace);
     if (buffer_.size() < size) {
-        std::vector<std::uint8_t> larger = WorkBuffer<std::uint8_t>(size);
+        auto larger = GuardAllocations([size] { return decltype(buffer_)(size); });
         std::copy(buffer_.begin() + static_cast<std::ptrdiff_t>(begin_), buffer_.begin() + static_cast<std::ptrdiff_t>(end_),
                   larger.begin());
         buffer_ = std::move(larger);

@@ -70,7 +70,7 @@ private:
     std::span<const std::uint8_t> heldBack_;
     bool checkPending_ = false;
 
-    std::vector<std::uint8_t> buffer_;
+    std::vector<std::uint8_t, TKeptAllocator<std::uint8_t, PngWorkBlocks>> buffer_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     std::uint64_t served_ = 0;
