@@ -7,14 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "KeptUserKey.h"
 #include "Registry.h"
+#include "RegistryLayout.h"
 #include "TSPlug.h"
 
 namespace imvexa {
 
 // Several Explorer threads use these at once: the text list is taken under a
-// reader/writer lock, the plug-in host guards its own list, and the registry
-// accessor is used only while loading.
+// reader/writer lock, the plug-in host guards its own list, the registry
+// accessor is used only while loading, and the user's settings key is kept
+// open for all threads.
 struct ModuleSettings {
     std::unique_ptr<TRegistry> SettingsRegistry;
 
@@ -22,6 +25,8 @@ struct ModuleSettings {
     mutable std::shared_mutex TextExtensionsLock;
 
     std::atomic<bool> QualityMode{true};
+    // The current user's settings key, read for every thumbnail.
+    TKeptUserKey UserSettingsKey{kSettingsKey};
     std::unique_ptr<TSusiePlugIn> SusieHost;
     std::unique_ptr<std::vector<std::string>> PlugInNames;
 

@@ -6,9 +6,7 @@
 namespace imvexa {
 
 bool ReadQualityMode(ModuleSettings& settings) {
-    // Read on every thumbnail, so one request: a missing value means quality.
-    TRegistry registry(HKEY_CURRENT_USER);
-    const bool quality = !registry.OpenKey(kSettingsKey, KeyAccess::Read) || registry.ReadBool(kQualityValue, true);
+    const bool quality = settings.UserSettingsKey.ReadBool(kQualityValue, true);
     settings.QualityMode = quality;
     return quality;
 }

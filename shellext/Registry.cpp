@@ -67,16 +67,19 @@ std::string TRegistry::ReadString(const std::string& name) const {
     return value;
 }
 
-bool TRegistry::ReadBool(const std::string& name, bool missing) const {
+bool ReadBoolValue(HKEY key, const std::string& name, bool missing, LONG& result) {
     // Type and data in one request (each is a round trip to the registry's
     // server): a value too large for a DWORD still reports its type.
     DWORD type = 0, value = 0, size = sizeof value;
-    if (!key_) return missing;
-    const LONG result =
-        RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    result = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
     if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) return missing;
     if (type != REG_DWORD) throw ERegistryException(Formatted(kMsgInvalidRegType, name));
     return result == ERROR_SUCCESS && value != 0;
+}
+
+bool TRegistry::ReadBool(const std::string& name, bool missing) const {
+    LONG result = ERROR_SUCCESS;
+    return key_ ? ReadBoolValue(key_.Get(), name, missing, result) : missing;
 }
 
 std::vector<std::string> TRegistry::GetValueNames() const {

@@ -19,6 +19,10 @@ public:
 // a key: Explorer runs as a standard user, who may read HKEY_LOCAL_MACHINE
 // but not write it. Writers (registration, the settings dialog, setup) ask
 // for full access.
+// The REG_DWORD value name of key as a boolean, or missing when it cannot be
+// read (result then says why); another type raises ERegistryException.
+bool ReadBoolValue(HKEY key, const std::string& name, bool missing, LONG& result);
+
 enum class KeyAccess {
     Read,    // an existing key, read access
     Write,   // an existing key, full access

@@ -66,6 +66,18 @@ TEST_F(SettingsTest, StoredValuesAreReadAndTheTextListUpperCased) {
     EXPECT_TRUE(settings_.QualityMode);
 }
 
+// The user's settings key stays open from one thumbnail to the next; deleted
+// (Setup removing the settings) and made again, it is opened anew.
+TEST_F(SettingsTest, TheModeFollowsTheUserKeyDeletedAndMadeAgain) {
+    EXPECT_TRUE(ReadQualityMode(settings_));  // no key yet
+    WriteDword(HKEY_CURRENT_USER, kSettingsKey, "Quality", 0);
+    EXPECT_FALSE(ReadQualityMode(settings_));
+    ASSERT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey), ERROR_SUCCESS);
+    EXPECT_TRUE(ReadQualityMode(settings_));
+    WriteDword(HKEY_CURRENT_USER, kSettingsKey, "Quality", 0);
+    EXPECT_FALSE(ReadQualityMode(settings_));
+}
+
 TEST_F(SettingsTest, PlugInsAreTheNamedValuesOfTheirKey) {
     const std::string mask = WindowsPath(IMVEXA_TEST_PLUGINS_DIR) + "\\pnm*" IMVEXA_TEST_PLUGIN_SUFFIX;
     WriteString(HKEY_LOCAL_MACHINE, kPlugInsKey, mask.c_str(), "");
