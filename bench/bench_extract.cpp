@@ -84,22 +84,38 @@ double ThumbnailsPerSecond(int threads, int rounds, const std::vector<std::strin
     return static_cast<double>(threads) * static_cast<double>(count) / seconds;
 }
 
-// The DIB section of every thumbnail, made, filled white and deleted count
-// times per thread: no decoding, only what the platform does for the bitmap
-// that Extract hands back and its caller deletes.
-double ThumbnailSectionsPerSecond(int threads, int count) {
+// The platform's part of every thumbnail, done count times per thread with
+// no decoding: the floor under the thumbnails' figures.
+using Floor = void (*)(const std::wstring& file);
+
+// The DIB section that Extract hands back and its caller deletes: made,
+// filled white, deleted.
+void ThumbnailSection(const std::wstring&) {
     constexpr int kEdge = 120;  // 24-bit rows of 360 bytes: no padding
-    const double seconds = SecondsAtOnce(threads, [count](int) -> Work {
-        return [count] {
-            BITMAPINFO info{};
-            info.bmiHeader = {sizeof(BITMAPINFOHEADER), kEdge, kEdge, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-            for (int i = 0; i < count; ++i) {
-                void* bits = nullptr;
-                const HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-                if (!section) continue;
-                std::memset(bits, 0xFF, std::size_t{kEdge} * kEdge * 3);
-                DeleteObject(section);
-            }
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), kEdge, kEdge, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!section) return;
+    std::memset(bits, 0xFF, std::size_t{kEdge} * kEdge * 3);
+    DeleteObject(section);
+}
+
+// The picture's file: opened, its first bytes read, closed.
+void PictureFile(const std::wstring& file) {
+    const HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return;
+    char head[64];
+    DWORD read = 0;
+    ReadFile(handle, head, sizeof head, &read, nullptr);
+    CloseHandle(handle);
+}
+
+double FloorPerSecond(Floor floor, const std::wstring& file, int threads, int count) {
+    const double seconds = SecondsAtOnce(threads, [&](int) -> Work {
+        return [&] {
+            for (int i = 0; i < count; ++i) floor(file);
         };
     });
     return static_cast<double>(threads) * count / seconds;
@@ -152,13 +168,17 @@ int main(int argc, char** argv) {
         std::printf(":\n");
         bench::PrintScaling("thumbnails/s", options.threads, thumbnails, ceiling);
     }
-    bench::Pairs sections, ceiling;
-    for (int r = 0; r < options.repetitions; ++r) {
-        ceiling.Measure(options.threads, [&](int threads) { return bench::PicturesPerSecond(threads, 2 * options.rounds); });
-        sections.Measure(options.threads, [&](int threads) { return ThumbnailSectionsPerSecond(threads, 200 * options.rounds); });
+    const std::wstring file(files.front().begin(), files.front().end());
+    for (const auto& [floor, what] : {std::pair{&ThumbnailSection, "the thumbnail's DIB section (made, filled, deleted)"},
+                                      std::pair{&PictureFile, "a picture's file (opened, its head read, closed)"}}) {
+        bench::Pairs done, ceiling;
+        for (int r = 0; r < options.repetitions; ++r) {
+            ceiling.Measure(options.threads, [&](int threads) { return bench::PicturesPerSecond(threads, 2 * options.rounds); });
+            done.Measure(options.threads, [&](int threads) { return FloorPerSecond(floor, file, threads, 200 * options.rounds); });
+        }
+        std::printf("%s alone:\n", what);
+        bench::PrintScaling("times/s", options.threads, done, ceiling);
     }
-    std::printf("the thumbnail's DIB section alone (made, filled, deleted):\n");
-    bench::PrintScaling("sections/s", options.threads, sections, ceiling);
     std::printf("failures: %d\n", failures.load());
     std::error_code ignored;
     fs::remove_all(folder, ignored);
