@@ -3,8 +3,8 @@
 
 namespace imvexa {
 
-// Reads the per-user reduction mode afresh (true when absent) with an
-// accessor of its own, and keeps it in QualityMode.
+// Reads the per-user reduction mode afresh (true when absent) through the
+// settings' kept user key, and keeps it in QualityMode.
 bool ReadQualityMode(ModuleSettings& settings);
 
 // The mode for the next thumbnail: ReadQualityMode of the module's settings.
