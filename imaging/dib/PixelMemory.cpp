@@ -12,12 +12,9 @@ namespace imvexa {
 namespace {
 
 // Heap blocks of a picture's size (an expanded RLE picture, a conversion's
-// result) are kept for the next picture: a fresh one costs a page fault per
-// page. Smaller blocks cost the heap little.
-constexpr std::size_t kSmallestKeptPixelBlock = std::size_t{64} << 10;
-constexpr std::size_t kKeptPixelBytes = std::size_t{32} << 20;
-
-TKeptBlocks keptPixelBlocks(kSmallestKeptPixelBlock, kKeptPixelBytes);
+// result) are kept for the next picture, at the usual limits: a fresh one
+// costs a page fault per page.
+TKeptBlocks keptPixelBlocks;
 
 }  // namespace
 

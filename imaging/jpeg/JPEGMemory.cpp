@@ -14,12 +14,7 @@ namespace imvexa {
 
 namespace {
 
-// Smaller objects (a few rows, tables) cost the heap little; the largest a
-// picture within the limits gives fit the kept bytes.
-constexpr std::size_t kSmallestKeptObject = std::size_t{64} << 10;
-constexpr std::size_t kKeptObjectBytes = std::size_t{32} << 20;
-
-TKeptBlocks keptObjects(kSmallestKeptObject, kKeptObjectBytes);
+TKeptBlocks keptObjects;  // at the usual limits
 
 }  // namespace
 

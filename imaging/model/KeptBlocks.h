@@ -13,13 +13,19 @@
 
 namespace imvexa {
 
+// The usual limits: smaller blocks (a few rows, tables) cost the heap little,
+// and the largest a picture within the pixel limits needs fit the bytes kept.
+inline constexpr std::size_t kSmallestKeptBlock = std::size_t{64} << 10;
+inline constexpr std::size_t kKeptBlockBytes = std::size_t{32} << 20;
+
 class TKeptBlocks {
 public:
     static constexpr std::size_t kSlots = 8;
 
     // Keeps at most kSlots blocks, each of smallest bytes or more, and at
     // most maxBytes in all.
-    constexpr TKeptBlocks(std::size_t smallest, std::size_t maxBytes) : smallest_(smallest), maxBytes_(maxBytes) {}
+    constexpr TKeptBlocks(std::size_t smallest = kSmallestKeptBlock, std::size_t maxBytes = kKeptBlockBytes)
+        : smallest_(smallest), maxBytes_(maxBytes) {}
     // Frees the blocks kept.
     ~TKeptBlocks();
     TKeptBlocks(const TKeptBlocks&) = delete;

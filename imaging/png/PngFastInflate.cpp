@@ -9,8 +9,9 @@
 namespace imvexa::png {
 
 TKeptBlocks& PngWorkBlocks() {
-    // Blocks from 64 KB: the state is some 90 KB, the bytes ahead 96 KB and up.
-    static TKeptBlocks blocks(std::size_t{64} << 10, std::size_t{8} << 20);
+    // The state is some 90 KB, the bytes ahead 96 KB and up: a few threads'
+    // worth fit 8 MB.
+    static TKeptBlocks blocks(kSmallestKeptBlock, std::size_t{8} << 20);
     return blocks;
 }
 
